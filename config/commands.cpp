@@ -1,0 +1,69 @@
+#include "config/command_text.h"
+#include "ui/frmain.h"
+#include "ui/message.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+const char cr[] = "\r";
+}
+
+// A press while a sequence runs is dropped: nested, the two would interleave their characters
+// on the line and the inner one would clear config_busy early.
+void frmain::setting_button_slot()
+{
+    if (config_busy)
+        return;
+    config_busy = true;
+    if (serial_port->isOpen())
+        serial_port->write(cr, 1);
+    Sleep(100);
+    one_byte_send(baud_command(machine_baud_combo->currentText()));
+    Sleep(100);
+    send(cr);
+    Sleep(200);
+    one_byte_send(rate_command(outrate_lineedit->text()));
+    Sleep(100);
+    send(cr);
+    Sleep(200);
+    one_byte_send(temperature_command(temp_combo->currentIndex()));
+    Sleep(100);
+    send(cr);
+    Sleep(300);
+    config_busy = false;
+}
+
+void frmain::save_setting_slot()
+{
+    if (config_busy)
+        return;
+    config_busy = true;
+    one_byte_send("done");
+    Sleep(100);
+    send(cr);
+    Sleep(200);
+    send("y");
+    Sleep(100);
+    send(cr);
+    Sleep(300);
+    config_busy = false;
+}
+
+bool frmain::outrange_warning_slot(QString text)
+{
+    switch (check_output_rate(text)) {
+    case rate_check::empty:
+        send_config_button->setEnabled(false);
+        return true;
+    case rate_check::in_range:
+        send_config_button->setEnabled(true);
+        return true;
+    case rate_check::out_of_range:
+        break;
+    }
+    send_config_button->setEnabled(false);
+    show_message("\n数值不在范围内!\n请输入(1~30)范围的数字\n");
+    return false;
+}

@@ -1,0 +1,70 @@
+#include "link/line_settings.h"
+#include "link/port_name.h"
+#include "ui/frmain.h"
+#include "ui/message.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+void frmain::openCom1_slot()
+{
+    if (open_button->text() == "打开串口") {
+        serial_port->setPortName(resolve_port_name(port_combo->currentText()));
+        if (!serial_port->open(QIODevice::ReadWrite)) {
+            show_message("\n串口打开失败\n请检查串口是否被占用！\n");
+            return;
+        }
+        serial_port->flush();
+        open_button->setText("关闭串口");
+        set_port_controls_enabled(false);
+
+        if (auto rate = baud_from_text(baud_combo->currentText()))
+            serial_port->setBaudRate(*rate, QSerialPort::AllDirections);
+        if (auto parity = parity_from_index(parity_combo->currentIndex()))
+            serial_port->setParity(*parity);
+        if (auto bits = data_bits_from_index(data_bits_combo->currentIndex()))
+            serial_port->setDataBits(*bits);
+        if (auto stop = stop_bits_from_index(stop_bits_combo->currentIndex()))
+            serial_port->setStopBits(*stop);
+        serial_port->setFlowControl(QSerialPort::NoFlowControl);
+
+        Sleep(1000);
+        // Once only: repeated opens must not run the decoder several times per notification.
+        connect(serial_port, SIGNAL(readyRead()), this, SLOT(ReadMyCom_slot()),
+                Qt::UniqueConnection);
+    } else {
+        serial_port->flush();
+        serial_port->close();
+        show_message("串口关闭成功！");
+        open_button->setText("打开串口");
+        set_port_controls_enabled(true);
+    }
+}
+
+void frmain::set_port_controls_enabled(bool enabled)
+{
+    QComboBox *const combos[] = {port_combo, baud_combo, data_bits_combo, parity_combo,
+                                 stop_bits_combo};
+    for (QComboBox *combo : combos)
+        combo->setEnabled(enabled);
+}
+
+void frmain::watch_port_errors()
+{
+    connect(serial_port, &QSerialPort::errorOccurred, this, &frmain::port_error);
+}
+
+// A lost device (USB adapter pulled, far end of a pty closed) makes Qt report read errors in a
+// busy loop while the port stays open. Close it at the first one, before any message box runs
+// its own event loop, and tell the operator once.
+void frmain::port_error(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    if (!serial_port->isOpen())
+        return;
+    serial_port->close();
+    open_button->setText("打开串口");
+    set_port_controls_enabled(true);
+    show_message("\n串口连接已断开\n请检查设备连接！\n");
+}

@@ -1,0 +1,57 @@
+#include "link/record_parser.h"
+
+QString chunk_text(const QByteArray &chunk)
+{
+    if (!chunk.contains('\0'))
+        return QString::fromUtf8(chunk);
+    QByteArray without_nul = chunk;
+    without_nul.replace('\0', QByteArray());
+    return QString::fromUtf8(without_nul);
+}
+
+QStringList take_records(QString &acc)
+{
+    QStringList bodies;
+    int pos = 0;
+    for (;;) {
+        const int start = acc.indexOf(QLatin1Char('$'), pos);
+        if (start < 0) {
+            pos = acc.size();
+            break;
+        }
+        const int end = acc.indexOf(QLatin1String("\r\n"), start);
+        if (end < 0) {
+            pos = start;
+            break;
+        }
+        bodies << acc.mid(start + 2, end - start);
+        pos = end + 2;
+    }
+    acc.remove(0, pos);
+
+    // What is left starts with "$" and holds no line end. If it is too long to be a record, give
+    // up on it, keeping the earliest later "$" from which the rest fits.
+    if (acc.size() > max_pending_record) {
+        const int next = acc.indexOf(QLatin1Char('$'), acc.size() - max_pending_record);
+        if (next < 0)
+            acc.clear();
+        else
+            acc.remove(0, next);
+    }
+    return bodies;
+}
+
+std::optional<QString> add_to_average(double &sum, quint32 &count, quint32 n,
+                                      const QString &velocity_text)
+{
+    if (n <= 1)
+        return velocity_text;
+    sum += velocity_text.toDouble();
+    count += 1;
+    if (count != n)
+        return std::nullopt;
+    const QString shown = QString::number(sum / count, 'g', 7);
+    sum = 0.0;
+    count = 0;
+    return shown;
+}

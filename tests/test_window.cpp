@@ -1,0 +1,358 @@
+// What the operator sees right after start: texts, selections, fonts, grids and the window size.
+#include "support/app_window.h"
+#include "support/test_main.h"
+#include "ui/frmain.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+
+namespace {
+QStringList items_of(QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+QStringList debug_messages;
+void capture_debug(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtDebugMsg)
+        debug_messages << text;
+}
+} // namespace
+
+class test_window : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { drop_known_style_noise(); }
+    void title_and_fixed_size();
+    void captions_data();
+    void captions();
+    void combo_items_data();
+    void combo_items();
+    void readouts();
+    void enabled_states();
+    void fonts_data();
+    void fonts();
+    void grid_positions_data();
+    void grid_positions();
+    void layout_fits();
+    void object_names();
+    void key_press_debug_data();
+    void key_press_debug();
+    void close_without_recording();
+};
+
+void test_window::title_and_fixed_size()
+{
+    app_window w;
+    QCOMPARE(w->windowTitle(), QString("声速仪显示配置终端V1.1"));
+    QCOMPARE(w->minimumSize(), QSize(800, 650));
+    QCOMPARE(w->maximumSize(), QSize(800, 650));
+    QCOMPARE(w->metaObject()->className(), "frmain");
+}
+
+void test_window::captions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    const QList<QPair<const char *, const char *>> rows = {
+        {"port_label", "串口号："},
+        {"baud_label", "波特率："},
+        {"data_bits_label", "数据位："},
+        {"parity_label", "校验位："},
+        {"stop_bits_label", "停止位："},
+        {"open_button", "打开串口"},
+        {"serial_group", "串口参数设置"},
+        {"display_group", "数据显示"},
+        {"serial_box", ""},
+        {"velocity_label", "实时声速:"},
+        {"avg_velocity_label", "平均声速:"},
+        {"temperature_label", "实时温度:"},
+        {"velocity_unit_label", "m/s"},
+        {"avg_velocity_unit_label", "m/s"},
+        {"temperature_unit_label", "℃"},
+        {"machine_box", ""},
+        {"machine_group", "声速仪配置区"},
+        {"machine_baud_label", "声速仪波特率： "},
+        {"outrate_label", "声速仪输出速率："},
+        {"outrate_range_label", "范围: (1-30)"},
+        {"output_label", "声速仪输出格式： "},
+        {"temp_label", "温 度 输 出 ： "},
+        {"avg_label", "平均声速点数："},
+        {"send_config_button", "发送配置"},
+        {"save_config_button", "保存配置"},
+        {"save_data_button", "保存数据"},
+        {"avg_button", "设置点数"},
+        {"outrate_lineedit", "8"},
+        {"avg_lineedit", "5"},
+        {"output_lineedit", ""},
+        {"status_group", "状态显示区"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.first) << QString(row.first) << QString(row.second);
+}
+
+void test_window::captions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    app_window w;
+    QObject *o = w.member(name);
+    QVERIFY2(o, qPrintable(name));
+    QString shown;
+    if (auto *l = qobject_cast<QLabel *>(o))
+        shown = l->text();
+    else if (auto *b = qobject_cast<QPushButton *>(o))
+        shown = b->text();
+    else if (auto *g = qobject_cast<QGroupBox *>(o))
+        shown = g->title();
+    else if (auto *e = qobject_cast<QLineEdit *>(o))
+        shown = e->text();
+    QCOMPARE(shown, text);
+}
+
+void test_window::combo_items_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<int>("current");
+    const QStringList bauds = {"2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+    QTest::newRow("port") << "port_combo"
+                          << QStringList{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+                                         "COM8", "COM9", "COM10", "COM11"}
+                          << 0;
+    QTest::newRow("baud") << "baud_combo" << bauds << 2;
+    QTest::newRow("data bits") << "data_bits_combo" << QStringList{"5", "6", "7", "8"} << 3;
+    QTest::newRow("parity") << "parity_combo"
+                            << QStringList{"NONE ", "ODD ", "EVEN ", "MARK ", "SPACE "} << 0;
+    QTest::newRow("stop bits") << "stop_bits_combo"
+                               << QStringList{"1  bit", "1.5bit", "2  bit"} << 0;
+    QTest::newRow("instrument baud") << "machine_baud_combo" << bauds << 2;
+    QTest::newRow("output format") << "output_combo"
+                                   << QStringList{"默认格式", "格式一", "格式二"} << 0;
+    QTest::newRow("temperature") << "temp_combo" << QStringList{"允 许  ", "禁 止  "} << 0;
+}
+
+void test_window::combo_items()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, items);
+    QFETCH(int, current);
+    app_window w;
+    auto *combo = qobject_cast<QComboBox *>(w.member(name));
+    QVERIFY(combo);
+    QCOMPARE(items_of(combo), items);
+    QCOMPARE(combo->currentIndex(), current);
+    QVERIFY(!combo->isEditable());
+}
+
+void test_window::readouts()
+{
+    app_window w;
+    const QString style =
+        "border: 2px solid gray;border-radius: 5px;padding: 0 8px;background: black;"
+        "selection-background-color: black;color: red;cursorVisible : true";
+    for (QLineEdit *e : {w->velocity_edit, w->avg_velocity_edit, w->temperature_edit}) {
+        QCOMPARE(e->text(), QString("0000.000"));
+        QVERIFY(!e->isEnabled());
+        QCOMPARE(e->alignment(), Qt::AlignCenter);
+        QVERIFY(e->height() >= 50);
+        QCOMPARE(e->minimumHeight(), 50);
+        QCOMPARE(e->styleSheet(), style);
+        QCOMPARE(e->focusPolicy() == Qt::NoFocus || !e->isEnabled(), true);
+    }
+    QCOMPARE(w->outrate_lineedit->alignment(), Qt::AlignCenter);
+    QCOMPARE(w->avg_lineedit->alignment(), Qt::AlignCenter);
+    QCOMPARE(w->output_lineedit->styleSheet(), QString("height:20px"));
+    QVERIFY(w->staus_show->isReadOnly());
+    QVERIFY(w->staus_show->toPlainText().isEmpty());
+    QCOMPARE(w->velocity_count, 0u);
+    QCOMPARE(w->avg_point_count, 5u);
+    QCOMPARE(w->velocity_sum, 0.0);
+    QVERIFY(!w->config_busy);
+    QVERIFY(!w->save_busy);
+    QVERIFY(!w->serial_port->isOpen());
+    QCOMPARE(w->serial_port->parent(), static_cast<QObject *>(w.get()));
+}
+
+void test_window::enabled_states()
+{
+    app_window w;
+    QVERIFY(!w->output_combo->isEnabled());
+    QVERIFY(!w->output_lineedit->isEnabled());
+    for (QPushButton *b : {w->avg_button, w->send_config_button, w->save_config_button,
+                           w->save_data_button, w->open_button})
+        QVERIFY(b->isEnabled());
+    for (QComboBox *c : {w->port_combo, w->baud_combo, w->data_bits_combo, w->parity_combo,
+                         w->stop_bits_combo, w->machine_baud_combo, w->temp_combo})
+        QVERIFY(c->isEnabled());
+}
+
+void test_window::fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("points");
+    for (const char *n : {"velocity_label", "avg_velocity_label", "temperature_label"})
+        QTest::newRow(n) << n << "Helvetica" << 25;
+    for (const char *n : {"velocity_edit", "avg_velocity_edit", "temperature_edit"})
+        QTest::newRow(n) << n << "Times" << 30;
+    for (const char *n : {"velocity_unit_label", "avg_velocity_unit_label", "temperature_unit_label"})
+        QTest::newRow(n) << n << "Times" << 17;
+    for (const char *n : {"outrate_lineedit", "avg_lineedit"})
+        QTest::newRow(n) << n << "SansSerif" << 8;
+    QTest::newRow("staus_show") << "staus_show" << "Times" << 10;
+}
+
+void test_window::fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, family);
+    QFETCH(int, points);
+    app_window w;
+    auto *widget = qobject_cast<QWidget *>(w.member(name));
+    QVERIFY(widget);
+    const QFont f = widget->font();
+    QCOMPARE(f.family(), family);
+    QCOMPARE(f.pointSize(), points);
+    QCOMPARE(f.weight(), 75);
+    QVERIFY(!f.italic());
+}
+
+void test_window::grid_positions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QVector<int>>("cell");
+    struct row {
+        const char *name, *container;
+        int r, c, rs, cs;
+    };
+    const row rows[] = {
+        {"serial_box", "window", 1, 1, 5, 4},
+        {"machine_box", "window", 6, 1, 4, 4},
+        {"status_group", "window", 10, 1, 1, 4},
+        {"serial_group", "serial_box", 1, 1, 6, 1},
+        {"display_group", "serial_box", 1, 2, 6, 3},
+        {"port_label", "serial_group", 1, 1, 1, 2},
+        {"baud_label", "serial_group", 2, 1, 1, 2},
+        {"data_bits_label", "serial_group", 3, 1, 1, 2},
+        {"parity_label", "serial_group", 4, 1, 1, 2},
+        {"stop_bits_label", "serial_group", 5, 1, 1, 2},
+        {"port_combo", "serial_group", 1, 3, 1, 2},
+        {"baud_combo", "serial_group", 2, 3, 1, 2},
+        {"data_bits_combo", "serial_group", 3, 3, 1, 2},
+        {"parity_combo", "serial_group", 4, 3, 1, 2},
+        {"stop_bits_combo", "serial_group", 5, 3, 1, 2},
+        {"open_button", "serial_group", 6, 1, 1, 4},
+        {"velocity_label", "display_group", 1, 1, 1, 1},
+        {"avg_velocity_label", "display_group", 2, 1, 1, 1},
+        {"temperature_label", "display_group", 3, 1, 1, 1},
+        {"velocity_edit", "display_group", 1, 2, 1, 3},
+        {"avg_velocity_edit", "display_group", 2, 2, 1, 3},
+        {"temperature_edit", "display_group", 3, 2, 1, 3},
+        {"velocity_unit_label", "display_group", 1, 5, 1, 1},
+        {"avg_velocity_unit_label", "display_group", 2, 5, 1, 1},
+        {"temperature_unit_label", "display_group", 3, 5, 1, 1},
+        {"machine_group", "machine_box", 0, 0, 1, 1},
+        {"machine_baud_label", "machine_group", 1, 1, 1, 1},
+        {"machine_baud_combo", "machine_group", 1, 2, 1, 1},
+        {"outrate_label", "machine_group", 1, 3, 1, 1},
+        {"outrate_lineedit", "machine_group", 1, 4, 1, 5},
+        {"outrate_range_label", "machine_group", 1, 9, 1, 1},
+        {"temp_label", "machine_group", 2, 1, 1, 1},
+        {"temp_combo", "machine_group", 2, 2, 1, 1},
+        {"output_label", "machine_group", 2, 3, 1, 1},
+        {"output_lineedit", "machine_group", 2, 4, 1, 5},
+        {"output_combo", "machine_group", 2, 9, 1, 1},
+        {"avg_label", "machine_group", 3, 1, 1, 1},
+        {"avg_lineedit", "machine_group", 3, 2, 1, 1},
+        {"avg_button", "machine_group", 3, 3, 1, 1},
+        {"send_config_button", "machine_group", 3, 5, 1, 1},
+        {"save_config_button", "machine_group", 3, 7, 1, 1},
+        {"save_data_button", "machine_group", 3, 9, 1, 1},
+    };
+    for (const row &r : rows)
+        QTest::newRow(r.name) << r.name << r.container << QVector<int>{r.r, r.c, r.rs, r.cs};
+}
+
+void test_window::grid_positions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, container);
+    QFETCH(QVector<int>, cell);
+    app_window w;
+    auto *widget = qobject_cast<QWidget *>(w.member(name));
+    QWidget *holder = container == "window" ? w.get() : qobject_cast<QWidget *>(w.member(container));
+    QVERIFY(widget && holder);
+    QCOMPARE(widget->parentWidget(), holder);
+    auto *grid = qobject_cast<QGridLayout *>(holder->layout());
+    QVERIFY(grid);
+    const int index = grid->indexOf(widget);
+    QVERIFY(index >= 0);
+    int r, c, rs, cs;
+    grid->getItemPosition(index, &r, &c, &rs, &cs);
+    QCOMPARE((QVector<int>{r, c, rs, cs}), cell);
+}
+
+void test_window::layout_fits()
+{
+    app_window w;
+    const QSize needed = w->layout()->minimumSize();
+    QVERIFY2(needed.width() <= 800 && needed.height() <= 650,
+             qPrintable(QString("layout needs %1 x %2").arg(needed.width()).arg(needed.height())));
+}
+
+void test_window::object_names()
+{
+    app_window w;
+    QCOMPARE(w->objectName(), QString("mainwindow"));
+    QCOMPARE(w->staus_show->objectName(), QString("staus_show"));
+    QCOMPARE(w->output_lineedit->objectName(), QString("output_lineedit"));
+    QCOMPARE(w->outrate_lineedit->objectName(), QString("outrate_lineedit"));
+    QCOMPARE(w->avg_lineedit->objectName(), QString("avg_lineedit"));
+}
+
+void test_window::key_press_debug_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("digit") << int(Qt::Key_7) << "7" << "7";
+    QTest::newRow("letter") << int(Qt::Key_A) << "a" << "0";
+    QTest::newRow("no text") << int(Qt::Key_F1) << "" << "0";
+}
+
+void test_window::key_press_debug()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    app_window w;
+    debug_messages.clear();
+    QtMessageHandler old = qInstallMessageHandler(capture_debug);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w.get(), &press);
+    qInstallMessageHandler(old);
+    QCOMPARE(debug_messages, QStringList{expected});
+}
+
+void test_window::close_without_recording()
+{
+    app_window w;
+    QVERIFY(w->close());
+    QVERIFY(!w->isVisible());
+    QVERIFY(w.answerer.messages.isEmpty());
+}
+
+QTEST_MAIN(test_window)
+#include "test_window.moc"

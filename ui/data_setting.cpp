@@ -1,0 +1,125 @@
+#include "ui/frmain.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+const char *const readout_style =
+    "border: 2px solid gray;border-radius: 5px;padding: 0 8px;background: black;"
+    "selection-background-color: black;color: red;cursorVisible : true";
+}
+
+void frmain::data_setting()
+{
+    serial_box = new QGroupBox;
+    serial_group = new QGroupBox;
+    display_group = new QGroupBox;
+
+    port_label = new QLabel;
+    baud_label = new QLabel;
+    data_bits_label = new QLabel;
+    parity_label = new QLabel;
+    stop_bits_label = new QLabel;
+    velocity_label = new QLabel;
+    avg_velocity_label = new QLabel;
+    temperature_label = new QLabel;
+    velocity_unit_label = new QLabel;
+    avg_velocity_unit_label = new QLabel;
+    temperature_unit_label = new QLabel;
+
+    velocity_edit = new QLineEdit;
+    avg_velocity_edit = new QLineEdit;
+    temperature_edit = new QLineEdit;
+
+    port_combo = new QComboBox;
+    baud_combo = new QComboBox;
+    data_bits_combo = new QComboBox;
+    parity_combo = new QComboBox;
+    stop_bits_combo = new QComboBox;
+
+    open_button = new QPushButton;
+
+    QLineEdit *const readouts[] = {velocity_edit, avg_velocity_edit, temperature_edit};
+    for (QLineEdit *edit : readouts)
+        edit->setStyleSheet(readout_style);
+
+    port_label->setText("串口号：");
+    baud_label->setText("波特率：");
+    data_bits_label->setText("数据位：");
+    parity_label->setText("校验位：");
+    stop_bits_label->setText("停止位：");
+    open_button->setText("打开串口");
+    serial_group->setTitle("串口参数设置");
+    display_group->setTitle("数据显示");
+
+    const QFont readout_font("Times", 30, 75);
+    for (QLineEdit *edit : readouts) {
+        edit->setMinimumHeight(50);
+        edit->setFont(readout_font);
+        edit->setText("0000.000");
+        edit->setAlignment(Qt::AlignCenter);
+    }
+    const QFont caption_font("Helvetica", 25, 75);
+    velocity_label->setFont(caption_font);
+    avg_velocity_label->setFont(caption_font);
+    temperature_label->setFont(caption_font);
+    for (QLineEdit *edit : readouts)
+        edit->setEnabled(false);
+
+    port_combo->addItems({"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9",
+                          "COM10", "COM11"});
+    baud_combo->addItems({"2400", "4800", "9600", "19200", "38400", "57600", "115200"});
+    data_bits_combo->addItems({"5", "6", "7", "8"});
+    parity_combo->addItems({"NONE ", "ODD ", "EVEN ", "MARK ", "SPACE "});
+    stop_bits_combo->addItems({"1  bit", "1.5bit", "2  bit"});
+    baud_combo->setCurrentIndex(2);
+    data_bits_combo->setCurrentIndex(3);
+
+    velocity_unit_label->setText("m/s");
+    avg_velocity_unit_label->setText("m/s");
+    temperature_unit_label->setText("℃");
+    velocity_label->setText("实时声速:");
+    avg_velocity_label->setText("平均声速:");
+    temperature_label->setText("实时温度:");
+    const QFont unit_font("Times", 17, 75);
+    velocity_unit_label->setFont(unit_font);
+    avg_velocity_unit_label->setFont(unit_font);
+    temperature_unit_label->setFont(unit_font);
+
+    QGridLayout *serial_grid = new QGridLayout;
+    serial_grid->addWidget(port_label, 1, 1, 1, 2);
+    serial_grid->addWidget(baud_label, 2, 1, 1, 2);
+    serial_grid->addWidget(data_bits_label, 3, 1, 1, 2);
+    serial_grid->addWidget(parity_label, 4, 1, 1, 2);
+    serial_grid->addWidget(stop_bits_label, 5, 1, 1, 2);
+    serial_grid->addWidget(port_combo, 1, 3, 1, 2);
+    serial_grid->addWidget(baud_combo, 2, 3, 1, 2);
+    serial_grid->addWidget(data_bits_combo, 3, 3, 1, 2);
+    serial_grid->addWidget(parity_combo, 4, 3, 1, 2);
+    serial_grid->addWidget(stop_bits_combo, 5, 3, 1, 2);
+    serial_grid->addWidget(open_button, 6, 1, 1, 4);
+    serial_group->setLayout(serial_grid);
+
+    QGridLayout *display_grid = new QGridLayout;
+    display_grid->addWidget(velocity_label, 1, 1, 1, 1);
+    display_grid->addWidget(avg_velocity_label, 2, 1, 1, 1);
+    display_grid->addWidget(temperature_label, 3, 1, 1, 1);
+    display_grid->addWidget(velocity_edit, 1, 2, 1, 3);
+    display_grid->addWidget(avg_velocity_edit, 2, 2, 1, 3);
+    display_grid->addWidget(temperature_edit, 3, 2, 1, 3);
+    display_grid->addWidget(velocity_unit_label, 1, 5, 1, 1);
+    display_grid->addWidget(avg_velocity_unit_label, 2, 5, 1, 1);
+    display_grid->addWidget(temperature_unit_label, 3, 5, 1, 1);
+    display_group->setLayout(display_grid);
+
+    QGridLayout *box_grid = new QGridLayout;
+    box_grid->addWidget(serial_group, 1, 1, 6, 1);
+    box_grid->addWidget(display_group, 1, 2, 6, 3);
+    serial_box->setLayout(box_grid);
+
+    connect(open_button, SIGNAL(clicked()), this, SLOT(openCom1_slot()));
+}

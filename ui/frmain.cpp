@@ -1,0 +1,63 @@
+#include "ui/frmain.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QtDebug>
+
+frmain::frmain(QWidget *parent) : QWidget(parent)
+{
+    record_file = new QFile();
+
+    data_setting();
+    machine_setting();
+    status_setting();
+
+    serial_port = new QSerialPort(this);
+    watch_port_errors();
+
+    QGridLayout *grid = new QGridLayout(this);
+    grid->addWidget(serial_box, 1, 1, 5, 4);
+    grid->addWidget(machine_box, 6, 1, 4, 4);
+    grid->addWidget(status_group, 10, 1, 1, 4);
+
+    every_connect();
+
+    config_busy = false;
+    velocity_sum = 0.0;
+    velocity_count = 0;
+    avg_point_count = 5;
+
+    setObjectName("mainwindow");
+    staus_show->setObjectName("staus_show");
+    output_lineedit->setObjectName("output_lineedit");
+    outrate_lineedit->setObjectName("outrate_lineedit");
+    avg_lineedit->setObjectName("avg_lineedit");
+
+    save_busy = false;
+}
+
+frmain::~frmain() { delete record_file; }
+
+void frmain::every_connect()
+{
+    connect(save_data_button, SIGNAL(clicked()), this, SLOT(save_data_slot()));
+    connect(send_config_button, SIGNAL(clicked()), this, SLOT(setting_button_slot()));
+    connect(save_config_button, SIGNAL(clicked()), this, SLOT(save_setting_slot()));
+    connect(avg_button, SIGNAL(clicked()), this, SLOT(avg_point_slot()));
+    connect(outrate_lineedit, SIGNAL(textEdited(QString)), this,
+            SLOT(outrange_warning_slot(QString)));
+}
+
+void frmain::keyPressEvent(QKeyEvent *event) { qDebug("%d", event->text().toInt()); }
+
+void frmain::closeEvent(QCloseEvent *event)
+{
+    record_file->close();
+    event->accept();
+}

@@ -1,0 +1,100 @@
+#ifndef FRMAIN_H
+#define FRMAIN_H
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <QtSerialPort/QSerialPort>
+
+class QComboBox;
+class QFile;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTextEdit;
+class QKeyEvent;
+class QCloseEvent;
+
+// The one window of the terminal. It owns all run-time state; every subsystem defines its slots
+// in its own folder. Members are public so that the tests can read the state they check.
+class frmain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmain(QWidget *parent = nullptr);
+    ~frmain() override;
+
+    QSerialPort *serial_port;
+    QString rx_text;
+    QFile *record_file;
+    QString record_file_name;
+    bool config_busy;
+    bool save_busy;
+
+    QGroupBox *serial_box;
+    QGroupBox *machine_box;
+    QGroupBox *status_group;
+    QGroupBox *serial_group;
+    QLabel *port_label, *baud_label, *data_bits_label, *parity_label, *stop_bits_label;
+    QComboBox *port_combo, *baud_combo, *data_bits_combo, *parity_combo, *stop_bits_combo;
+    QPushButton *open_button;
+    QGroupBox *display_group;
+    QLabel *velocity_unit_label;
+    QLabel *velocity_label;
+    QLabel *avg_velocity_unit_label;
+    QLabel *avg_velocity_label;
+    QLineEdit *avg_velocity_edit;
+    QLabel *temperature_label;
+    QLabel *temperature_unit_label;
+    QLineEdit *velocity_edit;
+    QLineEdit *temperature_edit;
+
+    QGroupBox *machine_group;
+    QLabel *machine_baud_label, *outrate_label, *outrate_range_label, *output_label, *temp_label;
+    QComboBox *machine_baud_combo;
+    QLineEdit *outrate_lineedit;
+    QComboBox *output_combo, *temp_combo;
+    QLineEdit *output_lineedit;
+    QLabel *avg_label;
+    QLineEdit *avg_lineedit;
+    QPushButton *avg_button, *send_config_button, *save_config_button, *save_data_button;
+
+    QTextEdit *staus_show;
+    QStringList rx_fields;
+    QString velocity_text;
+    QString temperature_text;
+    double velocity_sum;
+    quint32 velocity_count;
+    quint32 avg_point_count;
+
+public slots:
+    void data_setting();                    // ui/data_setting.cpp
+    void every_connect();                   // ui/frmain.cpp
+    void machine_setting();                 // config/machine_setting.cpp
+    void status_setting();                  // ui/status_setting.cpp
+    void openCom1_slot();                   // link/open_port.cpp
+    void ReadMyCom_slot();                  // link/decoder.cpp
+    void Sleep(int sec);                    // config/transmit.cpp
+    void send(QString data);                // config/transmit.cpp
+    void setting_button_slot();             // config/commands.cpp
+    void save_setting_slot();               // config/commands.cpp
+    bool save_data_slot();                  // record/save_data.cpp
+    void one_byte_send(QString str);        // config/transmit.cpp
+    bool outrange_warning_slot(QString);    // config/commands.cpp
+    void avg_point_slot();                  // config/avg_point.cpp
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void append_status(const QString &text);                  // ui/status_setting.cpp
+    void watch_port_errors();                                 // link/open_port.cpp
+    void port_error(QSerialPort::SerialPortError error);      // link/open_port.cpp
+    void set_port_controls_enabled(bool enabled);             // link/open_port.cpp
+    void record_chunk(const QByteArray &chunk);               // record/save_data.cpp
+    bool write_record(const QByteArray &bytes);               // record/save_data.cpp
+};
+
+#endif

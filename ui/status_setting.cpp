@@ -1,0 +1,38 @@
+#include "ui/frmain.h"
+#include "ui/status_area.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+
+void frmain::status_setting()
+{
+    status_group = new QGroupBox;
+    status_group->setTitle("状态显示区");
+    staus_show = new QTextEdit;
+    QHBoxLayout *layout = new QHBoxLayout;
+    staus_show->setFont(QFont("Times", 10, 75));
+    staus_show->setReadOnly(true);
+    // Read-only: an undo stack would only keep a copy of every insert.
+    staus_show->document()->setUndoRedoEnabled(false);
+    layout->addWidget(staus_show, 0);
+    status_group->setLayout(layout);
+}
+
+void frmain::append_status(const QString &text)
+{
+    staus_show->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
+    staus_show->insertPlainText(text);
+
+    QTextDocument *doc = staus_show->document();
+    const int trim = status_lines_to_trim(doc->blockCount());
+    if (trim > 0) {
+        QTextCursor cursor(doc->findBlockByNumber(trim));
+        cursor.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        staus_show->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
+    }
+}
