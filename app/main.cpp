@@ -5,8 +5,7 @@
 #include <QIcon>
 #include <QTranslator>
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
 
     QTranslator translator;

@@ -4,8 +4,7 @@
 
 #include <QLineEdit>
 
-void frmain::avg_point_slot()
-{
+void frmain::avg_point_slot() {
     if (auto count = parse_point_count(avg_lineedit->text())) {
         velocity_sum = 0.0;
         velocity_count = 0;

@@ -1,25 +1,26 @@
 #include "config/command_text.h"
 
-QString baud_command(const QString &baud_text) { return QLatin1String("uart bps ") + baud_text; }
+QString baud_command(const QString &baud_text) {
+    return QLatin1String("uart bps ") + baud_text;
+}
 
-QString rate_command(const QString &rate_text) { return QLatin1String("data rate ") + rate_text; }
+QString rate_command(const QString &rate_text) {
+    return QLatin1String("data rate ") + rate_text;
+}
 
-QString temperature_command(int temp_index)
-{
+QString temperature_command(int temp_index) {
     return temp_index == 0 ? QStringLiteral("water temp enable")
                            : QStringLiteral("water temp disable");
 }
 
-rate_check check_output_rate(const QString &text)
-{
+rate_check check_output_rate(const QString &text) {
     if (text.isEmpty())
         return rate_check::empty;
     const int value = text.toInt(nullptr, 10);
     return value >= 1 && value <= 30 ? rate_check::in_range : rate_check::out_of_range;
 }
 
-std::optional<quint32> parse_point_count(const QString &text)
-{
+std::optional<quint32> parse_point_count(const QString &text) {
     const int value = text.toInt(nullptr, 10);
     if (value > 0)
         return quint32(value);

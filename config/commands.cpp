@@ -12,8 +12,7 @@ const char cr[] = "\r";
 
 // A press while a sequence runs is dropped: nested, the two would interleave their characters
 // on the line and the inner one would clear config_busy early.
-void frmain::setting_button_slot()
-{
+void frmain::setting_button_slot() {
     if (config_busy)
         return;
     config_busy = true;
@@ -35,8 +34,7 @@ void frmain::setting_button_slot()
     config_busy = false;
 }
 
-void frmain::save_setting_slot()
-{
+void frmain::save_setting_slot() {
     if (config_busy)
         return;
     config_busy = true;
@@ -51,8 +49,7 @@ void frmain::save_setting_slot()
     config_busy = false;
 }
 
-bool frmain::outrange_warning_slot(QString text)
-{
+bool frmain::outrange_warning_slot(QString text) {
     switch (check_output_rate(text)) {
     case rate_check::empty:
         send_config_button->setEnabled(false);

@@ -7,8 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-void frmain::machine_setting()
-{
+void frmain::machine_setting() {
     machine_box = new QGroupBox;
     machine_group = new QGroupBox;
     machine_baud_label = new QLabel;

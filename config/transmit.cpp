@@ -6,8 +6,7 @@
 
 // Waits at least sec milliseconds while the window, the port and the decoder go on. A nested
 // event loop with a timer sleeps between events instead of polling a whole core away.
-void frmain::Sleep(int sec)
-{
+void frmain::Sleep(int sec) {
     if (sec <= 0)
         return;
     QElapsedTimer clock;
@@ -26,15 +25,13 @@ void frmain::Sleep(int sec)
 }
 
 // The bytes go out as a C string: a NUL ends what is written.
-void frmain::send(QString data)
-{
+void frmain::send(QString data) {
     const QByteArray bytes = data.toLatin1();
     if (serial_port->isOpen())
         serial_port->write(bytes.constData());
 }
 
-void frmain::one_byte_send(QString str)
-{
+void frmain::one_byte_send(QString str) {
     for (int i = 0; i < str.length(); ++i) {
         const QByteArray byte = str.mid(i, 1).toLatin1();
         if (serial_port->isOpen())

@@ -3,8 +3,7 @@
 
 #include <QLineEdit>
 
-void frmain::ReadMyCom_slot()
-{
+void frmain::ReadMyCom_slot() {
     if (save_busy)
         return;
     if (serial_port->bytesAvailable() <= 0)
@@ -28,8 +27,8 @@ void frmain::ReadMyCom_slot()
             continue;
         }
         velocity_text = rx_fields.at(0);
-        if (auto shown = add_to_average(velocity_sum, velocity_count, avg_point_count,
-                                        velocity_text))
+        if (auto shown =
+                add_to_average(velocity_sum, velocity_count, avg_point_count, velocity_text))
             avg_velocity_edit->setText(*shown);
         velocity_edit->setText(velocity_text);
         echoes += QLatin1String("$ ") + body;

@@ -1,16 +1,15 @@
 #include "link/line_settings.h"
 
-std::optional<qint32> baud_from_text(const QString &text)
-{
-    static const char *const rates[] = {"2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+std::optional<qint32> baud_from_text(const QString &text) {
+    static const char *const rates[] = {"2400",  "4800",  "9600",  "19200",
+                                        "38400", "57600", "115200"};
     for (const char *rate : rates)
         if (text == QLatin1String(rate))
             return QString(rate).toInt();
     return std::nullopt;
 }
 
-std::optional<QSerialPort::DataBits> data_bits_from_index(int index)
-{
+std::optional<QSerialPort::DataBits> data_bits_from_index(int index) {
     static const QSerialPort::DataBits bits[] = {QSerialPort::Data5, QSerialPort::Data6,
                                                  QSerialPort::Data7, QSerialPort::Data8};
     if (index < 0 || index >= 4)
@@ -18,8 +17,7 @@ std::optional<QSerialPort::DataBits> data_bits_from_index(int index)
     return bits[index];
 }
 
-std::optional<QSerialPort::Parity> parity_from_index(int index)
-{
+std::optional<QSerialPort::Parity> parity_from_index(int index) {
     static const QSerialPort::Parity parities[] = {QSerialPort::NoParity, QSerialPort::OddParity,
                                                    QSerialPort::EvenParity, QSerialPort::MarkParity,
                                                    QSerialPort::SpaceParity};
@@ -28,8 +26,7 @@ std::optional<QSerialPort::Parity> parity_from_index(int index)
     return parities[index];
 }
 
-std::optional<QSerialPort::StopBits> stop_bits_from_index(int index)
-{
+std::optional<QSerialPort::StopBits> stop_bits_from_index(int index) {
     static const QSerialPort::StopBits stops[] = {QSerialPort::OneStop, QSerialPort::OneAndHalfStop,
                                                   QSerialPort::TwoStop};
     if (index < 0 || index >= 3)

@@ -6,8 +6,7 @@
 #include <QComboBox>
 #include <QPushButton>
 
-void frmain::openCom1_slot()
-{
+void frmain::openCom1_slot() {
     if (open_button->text() == "打开串口") {
         serial_port->setPortName(resolve_port_name(port_combo->currentText()));
         if (!serial_port->open(QIODevice::ReadWrite)) {
@@ -41,24 +40,21 @@ void frmain::openCom1_slot()
     }
 }
 
-void frmain::set_port_controls_enabled(bool enabled)
-{
+void frmain::set_port_controls_enabled(bool enabled) {
     QComboBox *const combos[] = {port_combo, baud_combo, data_bits_combo, parity_combo,
                                  stop_bits_combo};
     for (QComboBox *combo : combos)
         combo->setEnabled(enabled);
 }
 
-void frmain::watch_port_errors()
-{
+void frmain::watch_port_errors() {
     connect(serial_port, &QSerialPort::errorOccurred, this, &frmain::port_error);
 }
 
 // A lost device (USB adapter pulled, far end of a pty closed) makes Qt report read errors in a
 // busy loop while the port stays open. Close it at the first one, before any message box runs
 // its own event loop, and tell the operator once.
-void frmain::port_error(QSerialPort::SerialPortError error)
-{
+void frmain::port_error(QSerialPort::SerialPortError error) {
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
         return;
     if (!serial_port->isOpen())

@@ -3,8 +3,7 @@
 #include <QDir>
 #include <QRegularExpression>
 
-QString resolve_port_name(const QString &name, const QString &port_dir)
-{
+QString resolve_port_name(const QString &name, const QString &port_dir) {
 #ifdef Q_OS_WIN
     Q_UNUSED(port_dir);
     return name;
@@ -19,7 +18,6 @@ QString resolve_port_name(const QString &name, const QString &port_dir)
 #endif
 }
 
-QString resolve_port_name(const QString &name)
-{
+QString resolve_port_name(const QString &name) {
     return resolve_port_name(name, qEnvironmentVariable("ORVANE_PORT_DIR"));
 }

@@ -1,7 +1,6 @@
 #include "link/record_parser.h"
 
-QString chunk_text(const QByteArray &chunk)
-{
+QString chunk_text(const QByteArray &chunk) {
     if (!chunk.contains('\0'))
         return QString::fromUtf8(chunk);
     QByteArray without_nul = chunk;
@@ -9,8 +8,7 @@ QString chunk_text(const QByteArray &chunk)
     return QString::fromUtf8(without_nul);
 }
 
-QStringList take_records(QString &acc)
-{
+QStringList take_records(QString &acc) {
     QStringList bodies;
     int pos = 0;
     for (;;) {
@@ -42,8 +40,7 @@ QStringList take_records(QString &acc)
 }
 
 std::optional<QString> add_to_average(double &sum, quint32 &count, quint32 n,
-                                      const QString &velocity_text)
-{
+                                      const QString &velocity_text) {
     if (n <= 1)
         return velocity_text;
     sum += velocity_text.toDouble();

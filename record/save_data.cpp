@@ -6,8 +6,7 @@
 #include <QFileDialog>
 #include <QPushButton>
 
-bool frmain::save_data_slot()
-{
+bool frmain::save_data_slot() {
     save_busy = true;
     if (save_data_button->text() == "保存数据") {
         save_data_button->setText("停止保存");
@@ -41,16 +40,14 @@ bool frmain::save_data_slot()
     return true;
 }
 
-void frmain::record_chunk(const QByteArray &chunk)
-{
+void frmain::record_chunk(const QByteArray &chunk) {
     if (record_file->isOpen())
         write_record(chunk);
 }
 
 // Writes and flushes at once, so what was received is on disk before the next chunk comes. A
 // failed or short write ends the recording where the operator can see it.
-bool frmain::write_record(const QByteArray &bytes)
-{
+bool frmain::write_record(const QByteArray &bytes) {
     if (record_file->write(bytes) == bytes.size() && record_file->flush())
         return true;
     record_file->close();

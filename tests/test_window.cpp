@@ -13,8 +13,7 @@
 #include <QTextEdit>
 
 namespace {
-QStringList items_of(QComboBox *combo)
-{
+QStringList items_of(QComboBox *combo) {
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
@@ -22,8 +21,7 @@ QStringList items_of(QComboBox *combo)
 }
 
 QStringList debug_messages;
-void capture_debug(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
+void capture_debug(QtMsgType type, const QMessageLogContext &, const QString &text) {
     if (type == QtDebugMsg)
         debug_messages << text;
 }
@@ -51,8 +49,7 @@ private slots:
     void close_without_recording();
 };
 
-void test_window::title_and_fixed_size()
-{
+void test_window::title_and_fixed_size() {
     app_window w;
     QCOMPARE(w->windowTitle(), QString("声速仪显示配置终端V1.1"));
     QCOMPARE(w->minimumSize(), QSize(800, 650));
@@ -60,8 +57,7 @@ void test_window::title_and_fixed_size()
     QCOMPARE(w->metaObject()->className(), "frmain");
 }
 
-void test_window::captions_data()
-{
+void test_window::captions_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     const QList<QPair<const char *, const char *>> rows = {
@@ -101,8 +97,7 @@ void test_window::captions_data()
         QTest::newRow(row.first) << QString(row.first) << QString(row.second);
 }
 
-void test_window::captions()
-{
+void test_window::captions() {
     QFETCH(QString, name);
     QFETCH(QString, text);
     app_window w;
@@ -120,30 +115,28 @@ void test_window::captions()
     QCOMPARE(shown, text);
 }
 
-void test_window::combo_items_data()
-{
+void test_window::combo_items_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("items");
     QTest::addColumn<int>("current");
     const QStringList bauds = {"2400", "4800", "9600", "19200", "38400", "57600", "115200"};
     QTest::newRow("port") << "port_combo"
-                          << QStringList{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
-                                         "COM8", "COM9", "COM10", "COM11"}
+                          << QStringList{"COM1", "COM2", "COM3", "COM4",  "COM5", "COM6",
+                                         "COM7", "COM8", "COM9", "COM10", "COM11"}
                           << 0;
     QTest::newRow("baud") << "baud_combo" << bauds << 2;
     QTest::newRow("data bits") << "data_bits_combo" << QStringList{"5", "6", "7", "8"} << 3;
     QTest::newRow("parity") << "parity_combo"
                             << QStringList{"NONE ", "ODD ", "EVEN ", "MARK ", "SPACE "} << 0;
-    QTest::newRow("stop bits") << "stop_bits_combo"
-                               << QStringList{"1  bit", "1.5bit", "2  bit"} << 0;
+    QTest::newRow("stop bits") << "stop_bits_combo" << QStringList{"1  bit", "1.5bit", "2  bit"}
+                               << 0;
     QTest::newRow("instrument baud") << "machine_baud_combo" << bauds << 2;
-    QTest::newRow("output format") << "output_combo"
-                                   << QStringList{"默认格式", "格式一", "格式二"} << 0;
+    QTest::newRow("output format")
+        << "output_combo" << QStringList{"默认格式", "格式一", "格式二"} << 0;
     QTest::newRow("temperature") << "temp_combo" << QStringList{"允 许  ", "禁 止  "} << 0;
 }
 
-void test_window::combo_items()
-{
+void test_window::combo_items() {
     QFETCH(QString, name);
     QFETCH(QStringList, items);
     QFETCH(int, current);
@@ -155,8 +148,7 @@ void test_window::combo_items()
     QVERIFY(!combo->isEditable());
 }
 
-void test_window::readouts()
-{
+void test_window::readouts() {
     app_window w;
     const QString style =
         "border: 2px solid gray;border-radius: 5px;padding: 0 8px;background: black;"
@@ -184,8 +176,7 @@ void test_window::readouts()
     QCOMPARE(w->serial_port->parent(), static_cast<QObject *>(w.get()));
 }
 
-void test_window::enabled_states()
-{
+void test_window::enabled_states() {
     app_window w;
     QVERIFY(!w->output_combo->isEnabled());
     QVERIFY(!w->output_lineedit->isEnabled());
@@ -197,8 +188,7 @@ void test_window::enabled_states()
         QVERIFY(c->isEnabled());
 }
 
-void test_window::fonts_data()
-{
+void test_window::fonts_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("family");
     QTest::addColumn<int>("points");
@@ -206,15 +196,16 @@ void test_window::fonts_data()
         QTest::newRow(n) << n << "Helvetica" << 25;
     for (const char *n : {"velocity_edit", "avg_velocity_edit", "temperature_edit"})
         QTest::newRow(n) << n << "Times" << 30;
-    for (const char *n : {"velocity_unit_label", "avg_velocity_unit_label", "temperature_unit_label"})
+    for (const char *n :
+         {"velocity_unit_label", "avg_velocity_unit_label", "temperature_unit_label"})
         QTest::newRow(n) << n << "Times" << 17;
     for (const char *n : {"outrate_lineedit", "avg_lineedit"})
         QTest::newRow(n) << n << "SansSerif" << 8;
-    QTest::newRow("staus_show") << "staus_show" << "Times" << 10;
+    QTest::newRow("staus_show") << "staus_show"
+                                << "Times" << 10;
 }
 
-void test_window::fonts()
-{
+void test_window::fonts() {
     QFETCH(QString, name);
     QFETCH(QString, family);
     QFETCH(int, points);
@@ -228,8 +219,7 @@ void test_window::fonts()
     QVERIFY(!f.italic());
 }
 
-void test_window::grid_positions_data()
-{
+void test_window::grid_positions_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("container");
     QTest::addColumn<QVector<int>>("cell");
@@ -285,14 +275,14 @@ void test_window::grid_positions_data()
         QTest::newRow(r.name) << r.name << r.container << QVector<int>{r.r, r.c, r.rs, r.cs};
 }
 
-void test_window::grid_positions()
-{
+void test_window::grid_positions() {
     QFETCH(QString, name);
     QFETCH(QString, container);
     QFETCH(QVector<int>, cell);
     app_window w;
     auto *widget = qobject_cast<QWidget *>(w.member(name));
-    QWidget *holder = container == "window" ? w.get() : qobject_cast<QWidget *>(w.member(container));
+    QWidget *holder =
+        container == "window" ? w.get() : qobject_cast<QWidget *>(w.member(container));
     QVERIFY(widget && holder);
     QCOMPARE(widget->parentWidget(), holder);
     auto *grid = qobject_cast<QGridLayout *>(holder->layout());
@@ -304,16 +294,14 @@ void test_window::grid_positions()
     QCOMPARE((QVector<int>{r, c, rs, cs}), cell);
 }
 
-void test_window::layout_fits()
-{
+void test_window::layout_fits() {
     app_window w;
     const QSize needed = w->layout()->minimumSize();
     QVERIFY2(needed.width() <= 800 && needed.height() <= 650,
              qPrintable(QString("layout needs %1 x %2").arg(needed.width()).arg(needed.height())));
 }
 
-void test_window::object_names()
-{
+void test_window::object_names() {
     app_window w;
     QCOMPARE(w->objectName(), QString("mainwindow"));
     QCOMPARE(w->staus_show->objectName(), QString("staus_show"));
@@ -322,18 +310,19 @@ void test_window::object_names()
     QCOMPARE(w->avg_lineedit->objectName(), QString("avg_lineedit"));
 }
 
-void test_window::key_press_debug_data()
-{
+void test_window::key_press_debug_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("digit") << int(Qt::Key_7) << "7" << "7";
-    QTest::newRow("letter") << int(Qt::Key_A) << "a" << "0";
-    QTest::newRow("no text") << int(Qt::Key_F1) << "" << "0";
+    QTest::newRow("digit") << int(Qt::Key_7) << "7"
+                           << "7";
+    QTest::newRow("letter") << int(Qt::Key_A) << "a"
+                            << "0";
+    QTest::newRow("no text") << int(Qt::Key_F1) << ""
+                             << "0";
 }
 
-void test_window::key_press_debug()
-{
+void test_window::key_press_debug() {
     QFETCH(int, key);
     QFETCH(QString, text);
     QFETCH(QString, expected);
@@ -346,8 +335,7 @@ void test_window::key_press_debug()
     QCOMPARE(debug_messages, QStringList{expected});
 }
 
-void test_window::close_without_recording()
-{
+void test_window::close_without_recording() {
     app_window w;
     QVERIFY(w->close());
     QVERIFY(!w->isVisible());

@@ -13,8 +13,7 @@ const char *const readout_style =
     "selection-background-color: black;color: red;cursorVisible : true";
 }
 
-void frmain::data_setting()
-{
+void frmain::data_setting() {
     serial_box = new QGroupBox;
     serial_group = new QGroupBox;
     display_group = new QGroupBox;
@@ -70,8 +69,8 @@ void frmain::data_setting()
     for (QLineEdit *edit : readouts)
         edit->setEnabled(false);
 
-    port_combo->addItems({"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9",
-                          "COM10", "COM11"});
+    port_combo->addItems(
+        {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "COM10", "COM11"});
     baud_combo->addItems({"2400", "4800", "9600", "19200", "38400", "57600", "115200"});
     data_bits_combo->addItems({"5", "6", "7", "8"});
     parity_combo->addItems({"NONE ", "ODD ", "EVEN ", "MARK ", "SPACE "});

@@ -10,8 +10,7 @@
 #include <QTextEdit>
 #include <QtDebug>
 
-frmain::frmain(QWidget *parent) : QWidget(parent)
-{
+frmain::frmain(QWidget *parent) : QWidget(parent) {
     record_file = new QFile();
 
     data_setting();
@@ -42,10 +41,11 @@ frmain::frmain(QWidget *parent) : QWidget(parent)
     save_busy = false;
 }
 
-frmain::~frmain() { delete record_file; }
+frmain::~frmain() {
+    delete record_file;
+}
 
-void frmain::every_connect()
-{
+void frmain::every_connect() {
     connect(save_data_button, SIGNAL(clicked()), this, SLOT(save_data_slot()));
     connect(send_config_button, SIGNAL(clicked()), this, SLOT(setting_button_slot()));
     connect(save_config_button, SIGNAL(clicked()), this, SLOT(save_setting_slot()));
@@ -54,10 +54,11 @@ void frmain::every_connect()
             SLOT(outrange_warning_slot(QString)));
 }
 
-void frmain::keyPressEvent(QKeyEvent *event) { qDebug("%d", event->text().toInt()); }
+void frmain::keyPressEvent(QKeyEvent *event) {
+    qDebug("%d", event->text().toInt());
+}
 
-void frmain::closeEvent(QCloseEvent *event)
-{
+void frmain::closeEvent(QCloseEvent *event) {
     record_file->close();
     event->accept();
 }

@@ -69,32 +69,32 @@ public:
     quint32 avg_point_count;
 
 public slots:
-    void data_setting();                    // ui/data_setting.cpp
-    void every_connect();                   // ui/frmain.cpp
-    void machine_setting();                 // config/machine_setting.cpp
-    void status_setting();                  // ui/status_setting.cpp
-    void openCom1_slot();                   // link/open_port.cpp
-    void ReadMyCom_slot();                  // link/decoder.cpp
-    void Sleep(int sec);                    // config/transmit.cpp
-    void send(QString data);                // config/transmit.cpp
-    void setting_button_slot();             // config/commands.cpp
-    void save_setting_slot();               // config/commands.cpp
-    bool save_data_slot();                  // record/save_data.cpp
-    void one_byte_send(QString str);        // config/transmit.cpp
-    bool outrange_warning_slot(QString);    // config/commands.cpp
-    void avg_point_slot();                  // config/avg_point.cpp
+    void data_setting();                 // ui/data_setting.cpp
+    void every_connect();                // ui/frmain.cpp
+    void machine_setting();              // config/machine_setting.cpp
+    void status_setting();               // ui/status_setting.cpp
+    void openCom1_slot();                // link/open_port.cpp
+    void ReadMyCom_slot();               // link/decoder.cpp
+    void Sleep(int sec);                 // config/transmit.cpp
+    void send(QString data);             // config/transmit.cpp
+    void setting_button_slot();          // config/commands.cpp
+    void save_setting_slot();            // config/commands.cpp
+    bool save_data_slot();               // record/save_data.cpp
+    void one_byte_send(QString str);     // config/transmit.cpp
+    bool outrange_warning_slot(QString); // config/commands.cpp
+    void avg_point_slot();               // config/avg_point.cpp
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void append_status(const QString &text);                  // ui/status_setting.cpp
-    void watch_port_errors();                                 // link/open_port.cpp
-    void port_error(QSerialPort::SerialPortError error);      // link/open_port.cpp
-    void set_port_controls_enabled(bool enabled);             // link/open_port.cpp
-    void record_chunk(const QByteArray &chunk);               // record/save_data.cpp
-    bool write_record(const QByteArray &bytes);               // record/save_data.cpp
+    void append_status(const QString &text);             // ui/status_setting.cpp
+    void watch_port_errors();                            // link/open_port.cpp
+    void port_error(QSerialPort::SerialPortError error); // link/open_port.cpp
+    void set_port_controls_enabled(bool enabled);        // link/open_port.cpp
+    void record_chunk(const QByteArray &chunk);          // record/save_data.cpp
+    bool write_record(const QByteArray &bytes);          // record/save_data.cpp
 };
 
 #endif

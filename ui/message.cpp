@@ -2,8 +2,7 @@
 
 #include <QMessageBox>
 
-void show_message(const QString &text)
-{
+void show_message(const QString &text) {
     QMessageBox box;
     box.setText(text);
     box.exec();

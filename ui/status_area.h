@@ -8,8 +8,7 @@ constexpr int status_keep_lines = 10000;
 constexpr int status_max_lines = 20000;
 
 // How many of the oldest lines to remove from an area that now holds line_count lines.
-constexpr int status_lines_to_trim(int line_count)
-{
+constexpr int status_lines_to_trim(int line_count) {
     return line_count > status_max_lines ? line_count - status_keep_lines : 0;
 }
 

@@ -8,8 +8,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
-void frmain::status_setting()
-{
+void frmain::status_setting() {
     status_group = new QGroupBox;
     status_group->setTitle("状态显示区");
     staus_show = new QTextEdit;
@@ -22,8 +21,7 @@ void frmain::status_setting()
     status_group->setLayout(layout);
 }
 
-void frmain::append_status(const QString &text)
-{
+void frmain::append_status(const QString &text) {
     staus_show->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
     staus_show->insertPlainText(text);
 

@@ -8,8 +8,7 @@
 #include <QTest>
 #include <QTextEdit>
 
-app_window::app_window() : window(new frmain(nullptr))
-{
+app_window::app_window() : window(new frmain(nullptr)) {
     window->setWindowTitle("声速仪显示配置终端V1.1");
     window->setFixedSize(800, 650);
     window->show();
@@ -17,8 +16,7 @@ app_window::app_window() : window(new frmain(nullptr))
         qWarning("window not exposed");
 }
 
-QObject *app_window::member(const QString &name) const
-{
+QObject *app_window::member(const QString &name) const {
     frmain *w = window.get();
     const QHash<QString, QObject *> members = {
         {"serial_box", w->serial_box},

@@ -8,16 +8,26 @@
 #include <QPointer>
 #include <QTest>
 
-dialog_answerer::dialog_answerer()
-{
+namespace {
+// Only the newest answerer acts, so a test that makes a second window sees its own boxes.
+QList<dialog_answerer *> live_answerers;
+} // namespace
+
+dialog_answerer::dialog_answerer() {
+    live_answerers << this;
     connect(&timer, &QTimer::timeout, this, &dialog_answerer::poll);
     timer.start(5);
 }
 
-void dialog_answerer::answer_save_dialog(const QString &path) { save_answers.enqueue(path); }
+dialog_answerer::~dialog_answerer() {
+    live_answerers.removeAll(this);
+}
 
-bool dialog_answerer::wait_for_messages(int n, int timeout_ms)
-{
+void dialog_answerer::answer_save_dialog(const QString &path) {
+    save_answers.enqueue(path);
+}
+
+bool dialog_answerer::wait_for_messages(int n, int timeout_ms) {
     QElapsedTimer clock;
     clock.start();
     while (messages.size() < n && clock.elapsed() < timeout_ms)
@@ -25,8 +35,9 @@ bool dialog_answerer::wait_for_messages(int n, int timeout_ms)
     return messages.size() >= n;
 }
 
-void dialog_answerer::poll()
-{
+void dialog_answerer::poll() {
+    if (live_answerers.isEmpty() || live_answerers.last() != this)
+        return;
     const QWidgetList widgets = QApplication::topLevelWidgets();
     for (QWidget *w : widgets) {
         if (!w->isVisible())

@@ -20,14 +20,15 @@ public:
     };
 
     dialog_answerer();
+    ~dialog_answerer() override;
 
     // The answers for the next save dialogs, in order; an empty string cancels.
     void answer_save_dialog(const QString &path);
     // How long a dialog stays open before it is answered (bytes may arrive meanwhile).
     void set_answer_delay(int ms) { answer_delay_ms = ms; }
 
-    QStringList messages;             // texts of the message boxes, in order
-    QList<bool> message_had_parent;   // whether each box had a parent window
+    QStringList messages;           // texts of the message boxes, in order
+    QList<bool> message_had_parent; // whether each box had a parent window
     QList<save_dialog_seen> save_dialogs;
 
     // Waits, processing events, until n message boxes have been answered (false on time-out).

@@ -11,15 +11,13 @@
 #include <time.h>
 #include <unistd.h>
 
-qint64 monotonic_ms()
-{
+qint64 monotonic_ms() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-pty_instrument::pty_instrument(const QString &port)
-{
+pty_instrument::pty_instrument(const QString &port) {
     char name[256] = {};
     if (openpty(&master_fd, &slave_fd, name, nullptr, nullptr) != 0) {
         master_fd = slave_fd = -1;
@@ -34,17 +32,17 @@ pty_instrument::pty_instrument(const QString &port)
     fcntl(master_fd, F_SETFL, fcntl(master_fd, F_GETFL) | O_NONBLOCK);
     QFile::link(slave_name, QDir(dir.path()).filePath(port));
     qputenv("ORVANE_PORT_DIR", dir.path().toLocal8Bit());
+    notifier.reset(new QSocketNotifier(master_fd, QSocketNotifier::Read));
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { drain(); });
 }
 
-pty_instrument::~pty_instrument()
-{
+pty_instrument::~pty_instrument() {
     hang_up();
     if (slave_fd >= 0)
         ::close(slave_fd);
 }
 
-void pty_instrument::write(const QByteArray &bytes)
-{
+void pty_instrument::write(const QByteArray &bytes) {
     qint64 done = 0;
     while (master_fd >= 0 && done < bytes.size()) {
         const ssize_t n = ::write(master_fd, bytes.constData() + done, size_t(bytes.size() - done));
@@ -55,8 +53,7 @@ void pty_instrument::write(const QByteArray &bytes)
     }
 }
 
-void pty_instrument::drain_into(QVector<byte_seen> &seen)
-{
+void pty_instrument::drain() {
     char buf[4096];
     for (;;) {
         const ssize_t n = master_fd >= 0 ? ::read(master_fd, buf, sizeof buf) : -1;
@@ -64,69 +61,82 @@ void pty_instrument::drain_into(QVector<byte_seen> &seen)
             return;
         const qint64 now = monotonic_ms();
         for (ssize_t i = 0; i < n; ++i)
-            seen.push_back({buf[i], now});
+            received.push_back({buf[i], now});
     }
 }
 
-QVector<pty_instrument::byte_seen> pty_instrument::read_for(int ms)
-{
+QVector<pty_instrument::byte_seen> pty_instrument::read_for(int ms) {
     return read_until(QByteArray(), ms);
 }
 
-QVector<pty_instrument::byte_seen> pty_instrument::read_until(const QByteArray &tail, int ms)
-{
-    QVector<byte_seen> seen;
+QVector<pty_instrument::byte_seen> pty_instrument::read_until(const QByteArray &tail, int ms) {
     const qint64 end = monotonic_ms() + ms;
-    while (monotonic_ms() < end) {
-        drain_into(seen);
-        if (!tail.isEmpty() && bytes_of(seen).endsWith(tail))
+    for (;;) {
+        drain();
+        if (!tail.isEmpty() && bytes_of(received).endsWith(tail))
+            break;
+        if (monotonic_ms() >= end)
             break;
         QTest::qWait(1);
     }
-    drain_into(seen);
+    QVector<byte_seen> seen;
+    seen.swap(received);
     return seen;
 }
 
-QByteArray pty_instrument::bytes_of(const QVector<byte_seen> &seen)
-{
+QByteArray pty_instrument::bytes_of(const QVector<byte_seen> &seen) {
     QByteArray bytes;
     for (const byte_seen &b : seen)
         bytes.append(b.byte);
     return bytes;
 }
 
-void pty_instrument::hang_up()
-{
+void pty_instrument::hang_up() {
+    notifier.reset();
     if (master_fd >= 0)
         ::close(master_fd);
     master_fd = -1;
 }
 
-static int baud_of(speed_t speed)
-{
+static int baud_of(speed_t speed) {
     switch (speed) {
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return -1;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return -1;
     }
 }
 
-bool pty_instrument::line_settings(int *baud, int *data_bits, bool *parity, bool *two_stop) const
-{
+bool pty_instrument::line_settings(int *baud, int *data_bits, bool *parity, bool *two_stop) const {
     termios tio;
     if (tcgetattr(slave_fd, &tio) != 0)
         return false;
     *baud = baud_of(cfgetospeed(&tio));
     switch (tio.c_cflag & CSIZE) {
-    case CS5: *data_bits = 5; break;
-    case CS6: *data_bits = 6; break;
-    case CS7: *data_bits = 7; break;
-    default: *data_bits = 8; break;
+    case CS5:
+        *data_bits = 5;
+        break;
+    case CS6:
+        *data_bits = 6;
+        break;
+    case CS7:
+        *data_bits = 7;
+        break;
+    default:
+        *data_bits = 8;
+        break;
     }
     *parity = tio.c_cflag & PARENB;
     *two_stop = tio.c_cflag & CSTOPB;

@@ -2,8 +2,10 @@
 #define PTY_INSTRUMENT_H
 
 #include <QByteArray>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QVector>
+#include <memory>
 
 // A pseudo-terminal pair owned by the test, which plays the instrument on the master side. The
 // slave is linked as COM1 (or another name) in a private port directory, and ORVANE_PORT_DIR
@@ -24,8 +26,9 @@ public:
         char byte;
         qint64 at_ms; // on a monotonic clock shared by all readers
     };
-    // Reads what the terminal sent for up to ms milliseconds, processing events meanwhile, and
-    // time-stamps each byte as it arrives.
+    // What the terminal sent, time-stamped as each byte arrived (a notifier reads the master side
+    // whenever events are processed, including inside the window's own waits). read_for returns
+    // what arrived until ms milliseconds from now and forgets it.
     QVector<byte_seen> read_for(int ms);
     // Reads until the bytes seen so far end with `tail` or ms milliseconds pass.
     QVector<byte_seen> read_until(const QByteArray &tail, int ms);
@@ -38,7 +41,9 @@ public:
     bool line_settings(int *baud, int *data_bits, bool *parity, bool *two_stop) const;
 
 private:
-    void drain_into(QVector<byte_seen> &seen);
+    void drain();
+    QVector<byte_seen> received;
+    std::unique_ptr<QSocketNotifier> notifier;
     QTemporaryDir dir;
     QString slave_name;
     int master_fd = -1;

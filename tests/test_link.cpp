@@ -1,0 +1,387 @@
+// The serial link through a real pseudo-terminal: opening and closing, decoding and display,
+// paced transmission, waits, and the loss of the device.
+#include "support/link_fixture.h"
+#include "support/test_main.h"
+#include "ui/status_area.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <memory>
+
+namespace {
+QList<QComboBox *> port_controls(frmain *w) {
+    return {w->port_combo, w->baud_combo, w->data_bits_combo, w->parity_combo, w->stop_bits_combo};
+}
+
+bool all_enabled(frmain *w, bool enabled) {
+    for (QComboBox *c : port_controls(w))
+        if (c->isEnabled() != enabled)
+            return false;
+    return true;
+}
+} // namespace
+
+class test_link : public QObject {
+    Q_OBJECT
+    std::unique_ptr<pty_instrument> pty;
+    std::unique_ptr<app_window> w;
+
+    void reset_display();
+
+private slots:
+    void initTestCase();
+    void init() { reset_display(); }
+    void cleanupTestCase();
+
+    void decoding_data();
+    void decoding();
+    void block_average_of_five();
+    void average_of_one();
+    void save_busy_leaves_bytes_unread();
+    void config_busy_routes_chunk_to_status();
+    void accumulator_stays_bounded();
+    void status_area_stays_bounded();
+    void transmission();
+    void transmission_with_port_closed();
+    void sleep_waits();
+
+    void open_with_selections_data();
+    void open_with_selections();
+    void open_failure();
+    void reopen_decodes_once();
+    void device_loss();
+};
+
+void test_link::initTestCase() {
+    drop_known_style_noise();
+    pty.reset(new pty_instrument);
+    QVERIFY(pty->ok());
+    w.reset(new app_window);
+    QVERIFY(open_port(*w));
+}
+
+void test_link::cleanupTestCase() {
+    w.reset();
+    pty.reset();
+}
+
+void test_link::reset_display() {
+    if (!w)
+        return;
+    pty->read_for(0);
+    (*w)->staus_show->clear();
+    for (QLineEdit *e : {(*w)->velocity_edit, (*w)->avg_velocity_edit, (*w)->temperature_edit})
+        e->setText("0000.000");
+    (*w)->rx_text.clear();
+    (*w)->velocity_sum = 0;
+    (*w)->velocity_count = 0;
+    (*w)->avg_point_count = 5;
+    (*w)->config_busy = false;
+    (*w)->save_busy = false;
+}
+
+void test_link::decoding_data() {
+    QTest::addColumn<QList<QByteArray>>("chunks");
+    QTest::addColumn<QString>("velocity");
+    QTest::addColumn<QString>("temperature");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("counted");
+
+    QTest::newRow("two fields") << QList<QByteArray>{"$ 1486.512 25.400\r\n"} << "1486.512"
+                                << "25.400\r\n"
+                                << "$ 1486.512 25.400\r\n"
+                                << 1;
+    QTest::newRow("one field") << QList<QByteArray>{"$ 1486.512\r\n"} << "1486.512\r\n"
+                               << "0000.000"
+                               << "$ 1486.512\r\n"
+                               << 1;
+    QTest::newRow("split over two chunks")
+        << QList<QByteArray>{"$ 1486.5", "12 25.400\r\n"} << "1486.512"
+        << "25.400\r\n"
+        << "$ 1486.512 25.400\r\n"
+        << 1;
+    QTest::newRow("several in one chunk, all shown now")
+        << QList<QByteArray>{"$ 1486.100 25.100\r\n$ 1486.200 25.200\r\n$ 1486.300 25.300\r\n"}
+        << "1486.300"
+        << "25.300\r\n"
+        << "$ 1486.100 25.100\r\n$ 1486.200 25.200\r\n$ 1486.300 25.300\r\n"
+        << 3;
+    QTest::newRow("text before the dollar")
+        << QList<QByteArray>{"OK uart bps 9600\r\n$ 1486.512 25.400\r\n"} << "1486.512"
+        << "25.400\r\n"
+        << "$ 1486.512 25.400\r\n"
+        << 1;
+    QTest::newRow("three fields dropped")
+        << QList<QByteArray>{"$ 1486.512  25.400\r\n", "$ 1486.512 25.400 \r\n"} << "0000.000"
+        << "0000.000"
+        << "" << 0;
+    QTest::newRow("dollar then line end") << QList<QByteArray>{"$\r\n"} << "\n"
+                                          << "0000.000"
+                                          << "$ \n"
+                                          << 1;
+    QTest::newRow("velocity not a number") << QList<QByteArray>{"$ abc 25.400\r\n"} << "abc"
+                                           << "25.400\r\n"
+                                           << "$ abc 25.400\r\n"
+                                           << 1;
+    QTest::newRow("NUL bytes left out")
+        << QList<QByteArray>{QByteArray("$ 1486.5\0\0 25.0\r\n$ 1487.0 25.1\r\n", 33)} << "1487.0"
+        << "25.1\r\n"
+        << "$ 1486.5 25.0\r\n$ 1487.0 25.1\r\n"
+        << 2;
+    QTest::newRow("plain text, not markup") << QList<QByteArray>{"$ <b>&amp; 1\r\n"} << "<b>&amp;"
+                                            << "1\r\n"
+                                            << "$ <b>&amp; 1\r\n"
+                                            << 1;
+}
+
+void test_link::decoding() {
+    QFETCH(QList<QByteArray>, chunks);
+    QFETCH(QString, velocity);
+    QFETCH(QString, temperature);
+    QFETCH(QString, status);
+    QFETCH(int, counted);
+    for (const QByteArray &chunk : chunks)
+        feed(*pty, chunk);
+    frmain *f = w->get();
+    QTRY_COMPARE(quint32(counted), f->velocity_count);
+    QCOMPARE(f->velocity_edit->text(), velocity);
+    QCOMPARE(f->temperature_edit->text(), temperature);
+    // The text area shows each CR LF as one line break.
+    QCOMPARE(f->staus_show->toPlainText(), QString(status).replace("\r\n", "\n"));
+    QCOMPARE(f->avg_velocity_edit->text(), QString("0000.000"));
+}
+
+void test_link::block_average_of_five() {
+    frmain *f = w->get();
+    const char *readings[] = {"1486.1", "1486.2", "1486.3", "1486.4", "1486.5"};
+    for (int i = 0; i < 5; ++i) {
+        feed(*pty, QByteArray("$ ") + readings[i] + " 25.0\r\n");
+        QTRY_COMPARE(f->velocity_edit->text(), QString(readings[i]));
+        if (i < 4)
+            QCOMPARE(f->avg_velocity_edit->text(), QString("0000.000"));
+    }
+    QCOMPARE(f->avg_velocity_edit->text(), QString("1486.3"));
+    feed(*pty, "$ 1600.0 25.0\r\n");
+    QTRY_COMPARE(f->velocity_count, 1u);
+    QCOMPARE(f->avg_velocity_edit->text(), QString("1486.3"));
+    QCOMPARE(f->velocity_sum, 1600.0);
+}
+
+void test_link::average_of_one() {
+    frmain *f = w->get();
+    f->avg_point_count = 1;
+    feed(*pty, "$ 1486.512 25.400\r\n");
+    QTRY_COMPARE(f->velocity_edit->text(), QString("1486.512"));
+    QCOMPARE(f->avg_velocity_edit->text(), QString("1486.512"));
+    feed(*pty, "$ 1490.000\r\n");
+    QTRY_COMPARE(f->avg_velocity_edit->text(), QString("1490.000\r\n"));
+    QCOMPARE(f->velocity_count, 0u);
+}
+
+void test_link::save_busy_leaves_bytes_unread() {
+    frmain *f = w->get();
+    f->save_busy = true;
+    feed(*pty, "$ 1486.100 25.100\r\n", 150);
+    QCOMPARE(f->velocity_edit->text(), QString("0000.000"));
+    QVERIFY(f->serial_port->bytesAvailable() > 0);
+    f->save_busy = false;
+    feed(*pty, "$ 1486.200 25.200\r\n");
+    QTRY_COMPARE(f->velocity_count, 2u);
+    QCOMPARE(f->velocity_edit->text(), QString("1486.200"));
+}
+
+void test_link::config_busy_routes_chunk_to_status() {
+    frmain *f = w->get();
+    f->config_busy = true;
+    feed(*pty, "OK\r\n$ 1486.1 25.1\r\n");
+    QTRY_COMPARE(f->velocity_count, 1u);
+    // The echo first, then the chunk as it came.
+    QCOMPARE(f->staus_show->toPlainText(), QString("$ 1486.1 25.1\nOK\n$ 1486.1 25.1\n"));
+}
+
+void test_link::accumulator_stays_bounded() {
+    frmain *f = w->get();
+    feed(*pty, "reply without a record\r\n");
+    QTRY_VERIFY(f->rx_text.isEmpty());
+    feed(*pty, "$ " + QByteArray(10000, 'x'), 200);
+    QVERIFY(f->rx_text.size() <= 4096);
+    feed(*pty, "\r\n$ 1486.7 25.7\r\n");
+    QTRY_COMPARE(f->velocity_edit->text(), QString("1486.7"));
+    QVERIFY(f->rx_text.isEmpty());
+}
+
+void test_link::status_area_stays_bounded() {
+    frmain *f = w->get();
+    f->avg_point_count = 1;
+    const int records = 25000;
+    QByteArray burst;
+    for (int i = 0; i < records; ++i)
+        burst += "$ " + QByteArray::number(1400 + i) + ".000 25.000\r\n";
+    pty->write(burst);
+    QTRY_COMPARE_WITH_TIMEOUT(f->velocity_edit->text(), QString("%1.000").arg(1400 + records - 1),
+                              20000);
+    const QTextDocument *doc = f->staus_show->document();
+    QVERIFY(doc->blockCount() >= status_keep_lines);
+    QVERIFY(doc->blockCount() <= status_max_lines + 2);
+    QVERIFY(!doc->isUndoRedoEnabled());
+    QVERIFY(f->staus_show->toPlainText().endsWith(
+        QString("$ %1.000 25.000\n").arg(1400 + records - 1)));
+    QVERIFY(!f->staus_show->toPlainText().contains("$ 1400.000 "));
+}
+
+void test_link::transmission() {
+    frmain *f = w->get();
+    f->send("abcd");
+    QCOMPARE(pty_instrument::bytes_of(pty->read_until("abcd", 1000)), QByteArray("abcd"));
+
+    f->send(QString("a") + QChar(0x4e2d) + "b" + QChar(0xe9));
+    QCOMPARE(pty_instrument::bytes_of(pty->read_until("b\xe9", 1000)), QByteArray("a?b\xe9"));
+
+    f->send(QString("ab") + QChar(0) + "cd");
+    QCOMPARE(pty_instrument::bytes_of(pty->read_for(100)), QByteArray("ab"));
+
+    QElapsedTimer clock;
+    clock.start();
+    f->one_byte_send(QString("x") + QChar(0) + "y" + QChar(0x4e2d));
+    QVERIFY(clock.elapsed() >= 80);
+    const auto seen = pty->read_until("y?", 1000);
+    QCOMPARE(pty_instrument::bytes_of(seen), QByteArray("xy?"));
+    QVERIFY(seen[1].at_ms - seen[0].at_ms >= 40 - 1);
+    QVERIFY(seen[2].at_ms - seen[1].at_ms >= 20 - 1);
+
+    clock.restart();
+    f->one_byte_send(QString());
+    QVERIFY(clock.elapsed() < 20);
+    QVERIFY(pty->read_for(50).isEmpty());
+}
+
+void test_link::transmission_with_port_closed() {
+    frmain idle(nullptr);
+    QElapsedTimer clock;
+    clock.start();
+    idle.send("abc");
+    idle.one_byte_send("abc");
+    QVERIFY(clock.elapsed() >= 60);
+    QVERIFY(!idle.serial_port->isOpen());
+}
+
+void test_link::sleep_waits() {
+    frmain *f = w->get();
+    bool ran = false;
+    QTimer::singleShot(0, [&ran] { ran = true; });
+    f->Sleep(0);
+    f->Sleep(-5);
+    QVERIFY(!ran);
+
+    QPushButton button;
+    bool clicked = false;
+    connect(&button, &QPushButton::clicked, [&clicked] { clicked = true; });
+    QTimer::singleShot(20, &button, [&button] { button.click(); });
+    for (int ms : {1, 20, 100, 250}) {
+        QElapsedTimer clock;
+        clock.start();
+        f->Sleep(ms);
+        QVERIFY2(clock.elapsed() >= ms,
+                 qPrintable(QString("%1 ms wait took %2").arg(ms).arg(clock.elapsed())));
+    }
+    QVERIFY(ran);
+    QVERIFY(clicked);
+
+    // A wait sleeps instead of polling.
+    const qint64 before = cpu_ms();
+    f->Sleep(500);
+    QVERIFY2(cpu_ms() - before < 100, qPrintable(QString::number(cpu_ms() - before)));
+}
+
+void test_link::open_with_selections_data() {
+    QTest::addColumn<int>("baud_index");
+    QTest::addColumn<int>("rate");
+    const int rates[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
+    for (int i = 0; i < 7; ++i)
+        QTest::newRow(qPrintable(QString::number(rates[i]))) << i << rates[i];
+}
+
+void test_link::open_with_selections() {
+    QFETCH(int, baud_index);
+    QFETCH(int, rate);
+    pty_instrument line;
+    app_window win;
+    win->baud_combo->setCurrentIndex(baud_index);
+    QVERIFY(open_port(win));
+    QVERIFY(all_enabled(win.get(), false));
+    QCOMPARE(win->serial_port->baudRate(), rate);
+    QCOMPARE(win->serial_port->dataBits(), QSerialPort::Data8);
+    QCOMPARE(win->serial_port->parity(), QSerialPort::NoParity);
+    QCOMPARE(win->serial_port->stopBits(), QSerialPort::OneStop);
+    QCOMPARE(win->serial_port->flowControl(), QSerialPort::NoFlowControl);
+    int baud = 0, bits = 0;
+    bool parity = true, two_stop = true;
+    QVERIFY(line.line_settings(&baud, &bits, &parity, &two_stop));
+    QCOMPARE(baud, rate);
+    QCOMPARE(bits, 8);
+    QVERIFY(!parity);
+    QVERIFY(!two_stop);
+
+    press(win->open_button);
+    QCOMPARE(win.answerer.messages, QStringList{"串口关闭成功！"});
+    QCOMPARE(win.answerer.message_had_parent, QList<bool>{false});
+    QVERIFY(!win->serial_port->isOpen());
+    QCOMPARE(win->open_button->text(), QString("打开串口"));
+    QVERIFY(all_enabled(win.get(), true));
+}
+
+void test_link::open_failure() {
+    QTemporaryDir empty;
+    qputenv("ORVANE_PORT_DIR", empty.path().toLocal8Bit());
+    app_window win;
+    press(win->open_button);
+    QCOMPARE(win.answerer.messages, QStringList{"\n串口打开失败\n请检查串口是否被占用！\n"});
+    QCOMPARE(win->open_button->text(), QString("打开串口"));
+    QVERIFY(all_enabled(win.get(), true));
+    QVERIFY(!win->serial_port->isOpen());
+    qputenv("ORVANE_PORT_DIR", pty->port_dir().toLocal8Bit());
+}
+
+void test_link::reopen_decodes_once() {
+    pty_instrument line;
+    app_window win;
+    QVERIFY(open_port(win));
+    press(win->open_button);
+    QVERIFY(open_port(win));
+    line.write("$ 1486.512 25.400\r\n");
+    QTRY_COMPARE(win->velocity_count, 1u);
+    QTest::qWait(100);
+    QCOMPARE(win->velocity_count, 1u);
+    QCOMPARE(win->staus_show->toPlainText(), QString("$ 1486.512 25.400\n"));
+}
+
+void test_link::device_loss() {
+    pty_instrument line;
+    app_window win;
+    QVERIFY(open_port(win));
+    line.write("$ 1486.5");
+    QTest::qWait(50);
+    line.hang_up();
+    QVERIFY(win.answerer.wait_for_messages(1));
+    QTest::qWait(300);
+    const qint64 before = cpu_ms();
+    QTest::qWait(1000);
+    const qint64 spent = cpu_ms() - before;
+    QCOMPARE(win.answerer.messages, QStringList{"\n串口连接已断开\n请检查设备连接！\n"});
+    QCOMPARE(win.answerer.message_had_parent, QList<bool>{false});
+    QVERIFY(!win->serial_port->isOpen());
+    QCOMPARE(win->open_button->text(), QString("打开串口"));
+    QVERIFY(all_enabled(win.get(), true));
+    QVERIFY2(spent < 200, qPrintable(QString("%1 ms of CPU in 1 s after the loss").arg(spent)));
+}
+
+QTEST_MAIN(test_link)
+#include "test_link.moc"

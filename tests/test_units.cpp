@@ -1,0 +1,250 @@
+// The pure pieces beside the slots: port names, line settings, record taking, the block average,
+// the status-area bound, command texts and time-stamp lines.
+#include "config/command_text.h"
+#include "link/line_settings.h"
+#include "link/port_name.h"
+#include "link/record_parser.h"
+#include "record/stamp.h"
+#include "ui/status_area.h"
+
+#include <QTest>
+
+class test_units : public QObject {
+    Q_OBJECT
+private slots:
+    void port_names_data();
+    void port_names();
+    void baud_texts_data();
+    void baud_texts();
+    void index_settings();
+    void records_data();
+    void records();
+    void accumulator_bound();
+    void chunk_text_without_nul();
+    void block_average();
+    void status_trim();
+    void commands();
+    void output_rate_check_data();
+    void output_rate_check();
+    void point_count_data();
+    void point_count();
+    void stamp();
+};
+
+void test_units::port_names_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("dir");
+    QTest::addColumn<QString>("expected");
+#ifdef Q_OS_WIN
+    QTest::newRow("COM1") << "COM1"
+                          << ""
+                          << "COM1";
+    QTest::newRow("COM11 with dir") << "COM11"
+                                    << "C:/ports"
+                                    << "COM11";
+#else
+    QTest::newRow("COM1") << "COM1"
+                          << ""
+                          << "/dev/ttyS0";
+    QTest::newRow("COM11") << "COM11"
+                           << ""
+                           << "/dev/ttyS10";
+    QTest::newRow("COM1 in dir") << "COM1"
+                                 << "/tmp/ports"
+                                 << "/tmp/ports/COM1";
+    QTest::newRow("COM10 in dir, trailing slash") << "COM10"
+                                                  << "/tmp/ports/"
+                                                  << "/tmp/ports/COM10";
+    QTest::newRow("not a COM name") << "/dev/ttyUSB0"
+                                    << ""
+                                    << "/dev/ttyUSB0";
+#endif
+}
+
+void test_units::port_names() {
+    QFETCH(QString, name);
+    QFETCH(QString, dir);
+    QFETCH(QString, expected);
+    QCOMPARE(resolve_port_name(name, dir), expected);
+}
+
+void test_units::baud_texts_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("rate");
+    for (int rate : {2400, 4800, 9600, 19200, 38400, 57600, 115200})
+        QTest::newRow(qPrintable(QString::number(rate))) << QString::number(rate) << rate;
+    QTest::newRow("unknown") << "1200" << -1;
+    QTest::newRow("blank after") << "9600 " << -1;
+    QTest::newRow("empty") << "" << -1;
+}
+
+void test_units::baud_texts() {
+    QFETCH(QString, text);
+    QFETCH(int, rate);
+    const auto got = baud_from_text(text);
+    QCOMPARE(got.has_value() ? *got : -1, rate);
+}
+
+void test_units::index_settings() {
+    QCOMPARE(*data_bits_from_index(0), QSerialPort::Data5);
+    QCOMPARE(*data_bits_from_index(1), QSerialPort::Data6);
+    QCOMPARE(*data_bits_from_index(2), QSerialPort::Data7);
+    QCOMPARE(*data_bits_from_index(3), QSerialPort::Data8);
+    QVERIFY(!data_bits_from_index(4));
+    QVERIFY(!data_bits_from_index(-1));
+    QCOMPARE(*parity_from_index(0), QSerialPort::NoParity);
+    QCOMPARE(*parity_from_index(1), QSerialPort::OddParity);
+    QCOMPARE(*parity_from_index(2), QSerialPort::EvenParity);
+    QCOMPARE(*parity_from_index(3), QSerialPort::MarkParity);
+    QCOMPARE(*parity_from_index(4), QSerialPort::SpaceParity);
+    QVERIFY(!parity_from_index(5));
+    QVERIFY(!parity_from_index(-1));
+    QCOMPARE(*stop_bits_from_index(0), QSerialPort::OneStop);
+    QCOMPARE(*stop_bits_from_index(1), QSerialPort::OneAndHalfStop);
+    QCOMPARE(*stop_bits_from_index(2), QSerialPort::TwoStop);
+    QVERIFY(!stop_bits_from_index(3));
+    QVERIFY(!stop_bits_from_index(-1));
+}
+
+void test_units::records_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("bodies");
+    QTest::addColumn<QString>("left");
+    QTest::newRow("two fields") << "$ 1486.512 25.400\r\n"
+                                << QStringList{"1486.512 25.400\r\n"} << "";
+    QTest::newRow("one field") << "$ 1486.512\r\n" << QStringList{"1486.512\r\n"} << "";
+    QTest::newRow("several") << "$ 1 2\r\n$ 3 4\r\n$ 5" << QStringList{"1 2\r\n", "3 4\r\n"}
+                             << "$ 5";
+    QTest::newRow("text before") << "OK\r\n$ 1 2\r\n" << QStringList{"1 2\r\n"} << "";
+    QTest::newRow("no dollar dropped") << "reply text\r\n" << QStringList{} << "";
+    QTest::newRow("text before a partial") << "junk$ 14" << QStringList{} << "$ 14";
+    QTest::newRow("dollar then line end") << "$\r\n" << QStringList{"\n"} << "";
+    QTest::newRow("any separator") << "$x1486.5\r\n" << QStringList{"1486.5\r\n"} << "";
+    QTest::newRow("CR waits for LF") << "$ 1486.5\r" << QStringList{} << "$ 1486.5\r";
+    QTest::newRow("LF alone is no end") << "$ 1\n$ 2\r\n" << QStringList{"1\n$ 2\r\n"} << "";
+}
+
+void test_units::records() {
+    QFETCH(QString, input);
+    QFETCH(QStringList, bodies);
+    QFETCH(QString, left);
+    QString acc = input;
+    QCOMPARE(take_records(acc), bodies);
+    QCOMPARE(acc, left);
+}
+
+void test_units::accumulator_bound() {
+    QString acc = "$ " + QString(5000, 'a');
+    QVERIFY(take_records(acc).isEmpty());
+    QVERIFY(acc.size() <= max_pending_record);
+
+    // A later "$" that fits is kept: the record it starts is still whole.
+    acc = "$ " + QString(5000, 'a') + "$ 1486.5 2";
+    take_records(acc);
+    QCOMPARE(acc, QString("$ 1486.5 2"));
+    acc += "5.0\r\n";
+    QCOMPARE(take_records(acc), QStringList{"1486.5 25.0\r\n"});
+
+    // A pending record of exactly the bound is kept.
+    acc = "$" + QString(max_pending_record - 1, 'b');
+    take_records(acc);
+    QCOMPARE(acc.size(), max_pending_record);
+}
+
+void test_units::chunk_text_without_nul() {
+    QCOMPARE(chunk_text(QByteArray("$ 1486.5\0\0 25.0\r\n", 18)), QString("$ 1486.5 25.0\r\n"));
+    QCOMPARE(chunk_text("\xe2\x84\x83"), QString("℃"));
+    QCOMPARE(chunk_text(QByteArray("\0", 1)), QString());
+}
+
+void test_units::block_average() {
+    double sum = 0;
+    quint32 count = 0;
+    const QStringList readings = {"1486.1", "1486.2", "1486.3", "1486.4", "1486.5\r\n"};
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!add_to_average(sum, count, 5, readings[i]));
+    QCOMPARE(*add_to_average(sum, count, 5, readings[4]), QString("1486.3"));
+    QCOMPARE(count, 0u);
+    QCOMPARE(sum, 0.0);
+    QVERIFY(!add_to_average(sum, count, 5, "1500"));
+    QCOMPARE(count, 1u);
+
+    // Not a number counts as 0; seven significant digits.
+    sum = 0;
+    count = 0;
+    QVERIFY(!add_to_average(sum, count, 2, "abc"));
+    QCOMPARE(*add_to_average(sum, count, 2, "1486.123"), QString("743.0615"));
+
+    // N of 1 or 0 shows the reading itself and sums nothing.
+    sum = 7;
+    count = 3;
+    QCOMPARE(*add_to_average(sum, count, 1, "1486.512\r\n"), QString("1486.512\r\n"));
+    QCOMPARE(*add_to_average(sum, count, 0, "x"), QString("x"));
+    QCOMPARE(count, 3u);
+    QCOMPARE(sum, 7.0);
+}
+
+void test_units::status_trim() {
+    QCOMPARE(status_lines_to_trim(0), 0);
+    QCOMPARE(status_lines_to_trim(status_max_lines), 0);
+    QCOMPARE(status_lines_to_trim(status_max_lines + 1), status_max_lines + 1 - status_keep_lines);
+    QCOMPARE(status_lines_to_trim(50000), 50000 - status_keep_lines);
+}
+
+void test_units::commands() {
+    QCOMPARE(baud_command("9600"), QString("uart bps 9600"));
+    QCOMPARE(baud_command("115200"), QString("uart bps 115200"));
+    QCOMPARE(rate_command("08"), QString("data rate 08"));
+    QCOMPARE(temperature_command(0), QString("water temp enable"));
+    QCOMPARE(temperature_command(1), QString("water temp disable"));
+    QCOMPARE(temperature_command(-1), QString("water temp disable"));
+}
+
+void test_units::output_rate_check_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("result");
+    QTest::newRow("empty") << "" << int(rate_check::empty);
+    QTest::newRow("1") << "1" << int(rate_check::in_range);
+    QTest::newRow("30") << "30" << int(rate_check::in_range);
+    QTest::newRow("08") << "08" << int(rate_check::in_range);
+    QTest::newRow("0") << "0" << int(rate_check::out_of_range);
+    QTest::newRow("31") << "31" << int(rate_check::out_of_range);
+    QTest::newRow("-5") << "-5" << int(rate_check::out_of_range);
+    QTest::newRow("abc") << "abc" << int(rate_check::out_of_range);
+    QTest::newRow("blank") << " " << int(rate_check::out_of_range);
+}
+
+void test_units::output_rate_check() {
+    QFETCH(QString, text);
+    QFETCH(int, result);
+    QCOMPARE(int(check_output_rate(text)), result);
+}
+
+void test_units::point_count_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("count");
+    QTest::newRow("10") << "10" << 10;
+    QTest::newRow("007") << "007" << 7;
+    QTest::newRow("1000") << "1000" << 1000;
+    QTest::newRow("0") << "0" << -1;
+    QTest::newRow("-3") << "-3" << -1;
+    QTest::newRow("abc") << "abc" << -1;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("too large") << "99999999999" << -1;
+}
+
+void test_units::point_count() {
+    QFETCH(QString, text);
+    QFETCH(int, count);
+    const auto got = parse_point_count(text);
+    QCOMPARE(got ? int(*got) : -1, count);
+}
+
+void test_units::stamp() {
+    const QDateTime when(QDate(2025, 1, 31), QTime(9, 5, 0));
+    QCOMPARE(stamp_line(when), QByteArray("2025_01_31_09_05_00\r\n"));
+    QCOMPARE(stamp_line(QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59))).size(), 21);
+}
+
+QTEST_APPLESS_MAIN(test_units)
+#include "test_units.moc"
