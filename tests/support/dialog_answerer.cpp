@@ -72,7 +72,10 @@ void dialog_answerer::poll() {
                 if (answer.isEmpty()) {
                     guard->reject();
                 } else {
-                    guard->selectFile(answer);
+                    // Typed into the name field as an operator would: selectFile leaves a
+                    // focused field alone.
+                    if (auto *edit = guard->findChild<QLineEdit *>("fileNameEdit"))
+                        edit->setText(answer);
                     static_cast<QDialog *>(guard.data())->done(QDialog::Accepted);
                 }
             });

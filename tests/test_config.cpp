@@ -1,0 +1,325 @@
+// The configuration sequences on the line, the output-rate check and the average point count.
+#include "support/link_fixture.h"
+#include "support/test_main.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+#include <memory>
+
+namespace {
+using seen_bytes = QVector<pty_instrument::byte_seen>;
+
+// Checks one command line: every character its own write at least 20 ms after the one before,
+// then its CR at least 20 + 100 ms after the last character. Returns the index after the CR.
+int check_command(const seen_bytes &seen, int at, const QByteArray &text, int pause_after_ms,
+                  QString *why) {
+    for (int i = 0; i < text.size(); ++i, ++at) {
+        if (at >= seen.size() || seen[at].byte != text[i]) {
+            *why = QString("'%1' missing at %2").arg(QString(text)).arg(at);
+            return -1;
+        }
+        if (i > 0 && seen[at].at_ms - seen[at - 1].at_ms < 20 - 1) {
+            *why = QString("'%1' character %2 after %3 ms")
+                       .arg(QString(text))
+                       .arg(i)
+                       .arg(seen[at].at_ms - seen[at - 1].at_ms);
+            return -1;
+        }
+    }
+    if (at >= seen.size() || seen[at].byte != '\r') {
+        *why = QString("no CR after '%1'").arg(QString(text));
+        return -1;
+    }
+    if (seen[at].at_ms - seen[at - 1].at_ms < pause_after_ms - 1) {
+        *why = QString("CR after '%1' came %2 ms after its text")
+                   .arg(QString(text))
+                   .arg(seen[at].at_ms - seen[at - 1].at_ms);
+        return -1;
+    }
+    return at + 1;
+}
+} // namespace
+
+class test_config : public QObject {
+    Q_OBJECT
+    std::unique_ptr<pty_instrument> pty;
+    std::unique_ptr<app_window> w;
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase() {
+        w.reset();
+        pty.reset();
+    }
+
+    void send_configuration_data();
+    void send_configuration();
+    void save_configuration();
+    void replies_go_to_status_not_file();
+    void second_press_is_dropped();
+    void sequences_with_port_closed();
+    void output_rate_check_data();
+    void output_rate_check();
+    void typing_35();
+    void program_set_text_is_not_checked();
+    void point_count_data();
+    void point_count();
+};
+
+void test_config::initTestCase() {
+    drop_known_style_noise();
+    pty.reset(new pty_instrument);
+    QVERIFY(pty->ok());
+    w.reset(new app_window);
+    QVERIFY(open_port(*w));
+}
+
+void test_config::init() {
+    pty->read_for(0);
+    w->answerer.messages.clear();
+    w->answerer.message_had_parent.clear();
+}
+
+void test_config::send_configuration_data() {
+    QTest::addColumn<int>("baud_index");
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<int>("temp_index");
+    QTest::addColumn<QList<QByteArray>>("commands");
+    QTest::newRow("start values") << 2 << "8" << 0
+                                  << QList<QByteArray>{"uart bps 9600", "data rate 8",
+                                                       "water temp enable"};
+    QTest::newRow("115200, 08, disable")
+        << 6 << "08" << 1
+        << QList<QByteArray>{"uart bps 115200", "data rate 08", "water temp disable"};
+}
+
+void test_config::send_configuration() {
+    QFETCH(int, baud_index);
+    QFETCH(QString, rate);
+    QFETCH(int, temp_index);
+    QFETCH(QList<QByteArray>, commands);
+    w->get()->machine_baud_combo->setCurrentIndex(baud_index);
+    w->get()->outrate_lineedit->setText(rate);
+    w->get()->temp_combo->setCurrentIndex(temp_index);
+
+    const qint64 start = monotonic_ms();
+    press(w->get()->send_config_button);
+    const qint64 took = monotonic_ms() - start;
+    const seen_bytes seen = pty->read_for(50);
+
+    QByteArray expected = "\r";
+    int characters = 0;
+    for (const QByteArray &c : commands) {
+        expected += c + "\r";
+        characters += c.size();
+    }
+    QCOMPARE(pty_instrument::bytes_of(seen), expected);
+    // 1100 ms of pauses between the commands, and 20 ms behind every character.
+    QVERIFY2(took >= 1100 + 20 * characters, qPrintable(QString("sequence took %1 ms").arg(took)));
+
+    // The leading CR, then at least 100 ms before the first character of the first command.
+    QVERIFY(seen[1].at_ms - seen[0].at_ms >= 100 - 1);
+    QString why;
+    int at = 1;
+    const int pause_after_cr[] = {200, 200, 300};
+    for (int i = 0; i < commands.size(); ++i) {
+        at = check_command(seen, at, commands[i], 20 + 100, &why);
+        QVERIFY2(at > 0, qPrintable(why));
+        if (at < seen.size())
+            QVERIFY(seen[at].at_ms - seen[at - 1].at_ms >= pause_after_cr[i] - 1);
+    }
+    QVERIFY(!w->get()->config_busy);
+    w->get()->machine_baud_combo->setCurrentIndex(2);
+    w->get()->outrate_lineedit->setText("8");
+    w->get()->temp_combo->setCurrentIndex(0);
+}
+
+void test_config::save_configuration() {
+    const qint64 start = monotonic_ms();
+    press(w->get()->save_config_button);
+    QVERIFY(monotonic_ms() - start >= 780);
+    const seen_bytes seen = pty->read_for(50);
+    QCOMPARE(pty_instrument::bytes_of(seen), QByteArray("done\ry\r"));
+    QString why;
+    const int at = check_command(seen, 0, "done", 20 + 100, &why);
+    QVERIFY2(at == 5, qPrintable(why));
+    QVERIFY(seen[5].at_ms - seen[4].at_ms >= 200 - 1); // "y" after the pause behind the CR
+    QVERIFY(seen[6].at_ms - seen[5].at_ms >= 100 - 1); // its CR
+}
+
+void test_config::replies_go_to_status_not_file() {
+    frmain *f = w->get();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("record.txt");
+    w->answerer.answer_save_dialog(path);
+    press(f->save_data_button);
+    QCOMPARE(f->save_data_button->text(), QString("停止保存"));
+    f->staus_show->clear();
+
+    bool busy_seen = false;
+    QTimer::singleShot(300, [&] {
+        busy_seen = f->config_busy;
+        pty->write("OK uart bps 9600\r\n");
+    });
+    press(f->save_config_button);
+    QVERIFY(busy_seen);
+    QVERIFY(!f->config_busy);
+    QVERIFY(f->staus_show->toPlainText().contains("OK uart bps 9600"));
+
+    pty->write("$ 1486.5 25.0\r\n");
+    QTRY_VERIFY(f->staus_show->toPlainText().contains("$ 1486.5 25.0"));
+    press(f->save_data_button);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray body = file.readAll();
+    QVERIFY(!body.contains("OK uart"));
+    QVERIFY(body.contains("$ 1486.5 25.0\r\n"));
+}
+
+void test_config::second_press_is_dropped() {
+    frmain *f = w->get();
+    QTimer::singleShot(200, [f] {
+        press(f->save_config_button);
+        press(f->send_config_button);
+    });
+    press(f->save_config_button);
+    QCOMPARE(pty_instrument::bytes_of(pty->read_for(100)), QByteArray("done\ry\r"));
+    QVERIFY(!f->config_busy);
+}
+
+void test_config::sequences_with_port_closed() {
+    app_window idle;
+    QElapsedTimer clock;
+    clock.start();
+    press(idle->send_config_button);
+    QVERIFY(clock.elapsed() >= 1920);
+    QVERIFY(!idle->config_busy);
+    clock.restart();
+    press(idle->save_config_button);
+    QVERIFY(clock.elapsed() >= 780);
+    QVERIFY(!idle->config_busy);
+    QVERIFY(idle.answerer.messages.isEmpty());
+    QVERIFY(pty->read_for(50).isEmpty());
+}
+
+void test_config::output_rate_check_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("30") << "30" << true << false;
+    QTest::newRow("1") << "1" << true << false;
+    QTest::newRow("0") << "0" << false << true;
+    QTest::newRow("31") << "31" << false << true;
+    QTest::newRow("abc") << "abc" << false << true;
+    QTest::newRow("empty") << "" << false << false;
+}
+
+void test_config::output_rate_check() {
+    QFETCH(QString, text);
+    QFETCH(bool, enabled);
+    QFETCH(bool, warned);
+    QLineEdit *field = w->get()->outrate_lineedit;
+    field->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(field, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(field, text);
+    QTest::qWait(30);
+    QCOMPARE(field->text(), text);
+    QCOMPARE(w->get()->send_config_button->isEnabled(), enabled);
+    if (warned) {
+        QVERIFY(!w->answerer.messages.isEmpty());
+        QCOMPARE(w->answerer.messages.last(),
+                 QString("\n数值不在范围内!\n请输入(1~30)范围的数字\n"));
+        QCOMPARE(w->answerer.message_had_parent.last(), false);
+    } else {
+        QVERIFY(w->answerer.messages.isEmpty());
+    }
+    field->setText("8");
+    w->get()->send_config_button->setEnabled(true);
+}
+
+void test_config::typing_35() {
+    QLineEdit *field = w->get()->outrate_lineedit;
+    field->clear();
+    QTest::keyClick(field, '3');
+    QVERIFY(w->get()->send_config_button->isEnabled());
+    QVERIFY(w->answerer.messages.isEmpty());
+    QTest::keyClick(field, '5');
+    QTest::qWait(30);
+    QVERIFY(!w->get()->send_config_button->isEnabled());
+    QCOMPARE(w->answerer.messages, QStringList{"\n数值不在范围内!\n请输入(1~30)范围的数字\n"});
+    QCOMPARE(field->text(), QString("35"));
+    field->setText("8");
+    w->get()->send_config_button->setEnabled(true);
+}
+
+void test_config::program_set_text_is_not_checked() {
+    w->get()->outrate_lineedit->setText("99");
+    QTest::qWait(30);
+    QVERIFY(w->get()->send_config_button->isEnabled());
+    QVERIFY(w->answerer.messages.isEmpty());
+    w->get()->outrate_lineedit->setText("8");
+}
+
+void test_config::point_count_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("field_after");
+    QTest::newRow("10") << "10" << true << 10 << "10";
+    QTest::newRow("5 right after start") << "5" << true << 5 << "5";
+    QTest::newRow("007") << "007" << true << 7 << "007";
+    QTest::newRow("1000") << "1000" << true << 1000 << "1000";
+    QTest::newRow("0") << "0" << false << 5 << "5";
+    QTest::newRow("-3") << "-3" << false << 5 << "5";
+    QTest::newRow("abc") << "abc" << false << 5 << "5";
+    QTest::newRow("empty") << "" << false << 5 << "5";
+    QTest::newRow("99999999999") << "99999999999" << false << 5 << "5";
+}
+
+void test_config::point_count() {
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    QFETCH(int, count);
+    QFETCH(QString, field_after);
+    pty_instrument line;
+    app_window win;
+    QVERIFY(open_port(win));
+    frmain *f = win.get();
+
+    // Two readings already summed: an accepted count throws them away.
+    line.write("$ 1000.0 1\r\n$ 1000.0 1\r\n");
+    QTRY_COMPARE(f->velocity_count, 2u);
+    f->avg_lineedit->setText(text);
+    press(f->avg_button);
+    QCOMPARE(win.answerer.messages,
+             QStringList{accepted ? "设置成功！" : "数值必须为大于0的整数！"});
+    QCOMPARE(win.answerer.message_had_parent, QList<bool>{false});
+    QCOMPARE(f->avg_point_count, quint32(count));
+    QCOMPARE(f->avg_lineedit->text(), field_after);
+    QCOMPARE(f->velocity_count, accepted ? 0u : 2u);
+    QCOMPARE(f->velocity_sum, accepted ? 0.0 : 2000.0);
+
+    if (accepted && count <= 10) {
+        // The next average needs count new readings.
+        for (int i = 1; i <= count; ++i) {
+            line.write("$ 1486.0 1\r\n");
+            QTRY_COMPARE(f->velocity_count, quint32(i % count));
+            if (i < count)
+                QCOMPARE(f->avg_velocity_edit->text(), QString("0000.000"));
+        }
+        QCOMPARE(f->avg_velocity_edit->text(), QString("1486"));
+    }
+}
+
+QTEST_MAIN(test_config)
+#include "test_config.moc"
