@@ -1,4 +1,5 @@
 #include "support/app_window.h"
+#include "app/startup.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,8 +10,7 @@
 #include <QTextEdit>
 
 app_window::app_window() : window(new frmain(nullptr)) {
-    window->setWindowTitle("声速仪显示配置终端V1.1");
-    window->setFixedSize(800, 650);
+    dress_window(*window);
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get()))
         qWarning("window not exposed");

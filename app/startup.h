@@ -1,0 +1,20 @@
+#ifndef STARTUP_H
+#define STARTUP_H
+
+#include <QString>
+
+class QApplication;
+class QTranslator;
+class frmain;
+
+// Loads the toolkit's Chinese catalogue from the bundle into translator and installs it,
+// whether or not it loaded.
+void install_catalogue(QApplication &app, QTranslator &translator);
+
+// The style sheet from the bundle, read whole as Latin-1 up to the first NUL.
+QString read_style_sheet();
+
+// Icon, title and the fixed 800 x 650 size of the window.
+void dress_window(frmain &window);
+
+#endif
