@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QTranslator>
 
 void install_catalogue(QApplication &app, QTranslator &translator) {
@@ -19,8 +21,22 @@ QString read_style_sheet() {
     return QString::fromLatin1(bytes.constData());
 }
 
+// The window icon from the instrument picture, in the sizes a desktop shows. Handed over whole,
+// the 1920 x 2560 picture is a 19 MB icon property that an X server refuses, and the program
+// dies at start with "Maximum allowed requested length exceeded".
+QIcon window_icon() {
+    const QImage picture(":/icon/doc/1.png");
+    if (picture.isNull())
+        return QIcon();
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(
+            picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    return icon;
+}
+
 void dress_window(frmain &window) {
-    window.setWindowIcon(QIcon(":/icon/doc/1.png"));
+    window.setWindowIcon(window_icon());
     window.setWindowTitle("声速仪显示配置终端V1.1");
     window.setFixedSize(800, 650);
 }

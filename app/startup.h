@@ -1,6 +1,7 @@
 #ifndef STARTUP_H
 #define STARTUP_H
 
+#include <QIcon>
 #include <QString>
 
 class QApplication;
@@ -13,6 +14,9 @@ void install_catalogue(QApplication &app, QTranslator &translator);
 
 // The style sheet from the bundle, read whole as Latin-1 up to the first NUL.
 QString read_style_sheet();
+
+// The window icon, made from the instrument picture in the bundle.
+QIcon window_icon();
 
 // Icon, title and the fixed 800 x 650 size of the window.
 void dress_window(frmain &window);

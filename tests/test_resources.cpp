@@ -220,6 +220,10 @@ void test_resources::start_up_in_chinese_with_icon() {
     frmain window(nullptr);
     dress_window(window);
     QVERIFY(!window.windowIcon().isNull());
+    // Small enough for an X server's icon property, and drawn from the picture.
+    for (const QSize &size : window.windowIcon().availableSizes())
+        QVERIFY(size.width() <= 256 && size.height() <= 256);
+    QVERIFY(window.windowIcon().availableSizes().contains(QSize(24, 32)));
     QVERIFY(QApplication::windowIcon().isNull());
     QCOMPARE(window.windowTitle(), QString("声速仪显示配置终端V1.1"));
     QCOMPARE(window.minimumSize(), QSize(800, 650));
