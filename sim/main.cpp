@@ -27,6 +27,7 @@ const char usage[] =
     "Plays the sound velocimeter on a pseudo-terminal linked as PORT_DIR/COMn\n"
     "(PORT_DIR defaults to $ORVANE_PORT_DIR).\n"
     "  --port NAME          link name, default COM1\n"
+    "  --baud N             the instrument's own baud rate at start, default 9600\n"
     "  --rate N             records per second at start, 1..30, default 8\n"
     "  --line-speed         send records back to back, as fast as the baud rate carries them\n"
     "  --no-temperature     start with the temperature output disabled\n"
@@ -58,6 +59,27 @@ bool parse_number(const char *text, double *out) {
     return errno == 0 && end != text && *end == '\0';
 }
 
+speed_t baud_speed(int baud) {
+    switch (baud) {
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return 0;
+    }
+}
+
 bool parse(int argc, char **argv, options *o) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -65,6 +87,8 @@ bool parse(int argc, char **argv, options *o) {
         double v = 0;
         if (a == "--port" && i + 1 < argc)
             o->port = argv[++i];
+        else if (a == "--baud" && value(&v) && baud_speed(int(v)) != 0)
+            o->start.baud = int(v);
         else if (a == "--rate" && value(&v) && v >= 1 && v <= 30)
             o->start.rate = int(v);
         else if (a == "--line-speed")
@@ -177,7 +201,7 @@ int main(int argc, char **argv) {
     termios tio;
     tcgetattr(slave, &tio);
     cfmakeraw(&tio);
-    cfsetspeed(&tio, B9600);
+    cfsetspeed(&tio, baud_speed(o.start.baud));
     tcsetattr(slave, TCSANOW, &tio);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
 

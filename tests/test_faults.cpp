@@ -1,0 +1,162 @@
+// Faults the line and the disk can bring: the far end hanging up mid-record, mid-sequence and
+// mid-recording; a flood of random bytes; the record file's disk filling up while records arrive.
+#include "support/link_fixture.h"
+#include "support/test_main.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <random>
+#include <signal.h>
+#include <sys/resource.h>
+
+namespace {
+QByteArray read_file(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+double rss_mb() {
+    for (const QByteArray &line : read_file("/proc/self/status").split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong() / 1024.0;
+    return -1;
+}
+
+const QString lost = "\n串口连接已断开\n请检查设备连接！\n";
+
+// The window still answers the operator: the point count gets its confirmation.
+bool responsive(app_window &w) {
+    const int before = w.answerer.messages.size();
+    w->avg_lineedit->setText("5");
+    press(w->avg_button);
+    return w.answerer.messages.size() == before + 1 && w.answerer.messages.last() == "设置成功！";
+}
+} // namespace
+
+class test_faults : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+private slots:
+    void initTestCase() { drop_known_style_noise(); }
+    void hang_up_mid_record_while_recording();
+    void hang_up_during_configuration();
+    void flood_of_random_bytes();
+    void disk_fills_mid_recording();
+};
+
+void test_faults::hang_up_mid_record_while_recording() {
+    pty_instrument line;
+    app_window w;
+    QVERIFY(open_port(w));
+    const QString path = dir.filePath("hangup.txt");
+    w.answerer.answer_save_dialog(path);
+    press(w->save_data_button);
+    const QByteArray sent = "$ 1486.1 25.0\r\n$ 1486.2 25.0\r\n$ 1486.3 2";
+    line.write(sent);
+    QTRY_COMPARE(w->velocity_edit->text(), QString("1486.2"));
+    line.hang_up();
+    QVERIFY(w.answerer.wait_for_messages(1));
+    QCOMPARE(w.answerer.messages, QStringList{lost});
+    QVERIFY(!w->serial_port->isOpen());
+    QCOMPARE(w->open_button->text(), QString("打开串口"));
+    QCOMPARE(read_file(path).mid(21), sent);
+    QVERIFY(responsive(w));
+    // Recording goes on until the operator stops it; the file then gets its stop line.
+    press(w->save_data_button);
+    QCOMPARE(read_file(path).size(), 21 + sent.size() + 21);
+}
+
+void test_faults::hang_up_during_configuration() {
+    pty_instrument line;
+    app_window w;
+    QVERIFY(open_port(w));
+    QTimer::singleShot(250, [&line] { line.hang_up(); });
+    QElapsedTimer clock;
+    clock.start();
+    press(w->send_config_button);
+    QVERIFY(clock.elapsed() >= 1920);
+    QVERIFY(!w->config_busy);
+    QCOMPARE(w.answerer.messages, QStringList{lost});
+    QVERIFY(!w->serial_port->isOpen());
+    QCOMPARE(w->open_button->text(), QString("打开串口"));
+    QVERIFY(responsive(w));
+}
+
+void test_faults::flood_of_random_bytes() {
+    pty_instrument line;
+    app_window w;
+    QVERIFY(open_port(w));
+    const double rss_before = rss_mb();
+
+    // The longest time the event loop went without running a 20 ms timer.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last_tick = 0, longest_gap = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] {
+        longest_gap = qMax(longest_gap, clock.elapsed() - last_tick);
+        last_tick = clock.elapsed();
+    });
+    ticker.start(20);
+
+    std::mt19937 rng(2026);
+    QByteArray block(64 * 1024, '\0');
+    for (int sent = 0; sent < 10 * 1024 * 1024; sent += block.size()) {
+        for (char &c : block)
+            c = char(rng() & 0xff);
+        line.write(block);
+        QVERIFY(w->rx_text.size() <= 4096);
+    }
+    line.write("\r\n$ 1499.999 19.999\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(w->velocity_edit->text(), QString("1499.999"), 10000);
+    QTest::qWait(100);
+    ticker.stop();
+    QVERIFY2(longest_gap < 1000, qPrintable(QString("event loop stalled %1 ms").arg(longest_gap)));
+    QVERIFY(w->rx_text.isEmpty());
+    QVERIFY2(rss_mb() - rss_before < 100,
+             qPrintable(QString("%1 MB -> %2 MB").arg(rss_before).arg(rss_mb())));
+    QVERIFY(w.answerer.messages.isEmpty());
+}
+
+void test_faults::disk_fills_mid_recording() {
+    pty_instrument line;
+    app_window w;
+    QVERIFY(open_port(w));
+    const QString path = dir.filePath("full.txt");
+    w.answerer.answer_save_dialog(path);
+    press(w->save_data_button);
+    QCOMPARE(w->save_data_button->text(), QString("停止保存"));
+
+    // The disk is full once the file holds 1,000 bytes: writes past that fail with EFBIG.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    QByteArray sent;
+    for (int i = 0; i < 100; ++i) {
+        const QByteArray record = "$ 14" + QByteArray::number(10 + i) + ".000 25.000\r\n";
+        sent += record;
+        line.write(record);
+        QTest::qWait(5);
+    }
+    QTRY_COMPARE(w->velocity_edit->text(), QString("14109.000"));
+    setrlimit(RLIMIT_FSIZE, &old);
+
+    QCOMPARE(w.answerer.messages, QStringList{"\n数据写入失败\n记录已停止！\n"});
+    QCOMPARE(w->save_data_button->text(), QString("保存数据"));
+    QVERIFY(!w->record_file->isOpen());
+    const QByteArray file = read_file(path);
+    QCOMPARE(file.size(), 1000);
+    QCOMPARE(file.mid(21), sent.left(1000 - 21));
+    QVERIFY(responsive(w));
+}
+
+QTEST_MAIN(test_faults)
+#include "test_faults.moc"
