@@ -20,7 +20,7 @@ QByteArray read_file(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-double rss_mb() {
+[[maybe_unused]] double rss_mb() {
     for (const QByteArray &line : read_file("/proc/self/status").split('\n'))
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toLong() / 1024.0;
@@ -91,7 +91,9 @@ void test_faults::flood_of_random_bytes() {
     pty_instrument line;
     app_window w;
     QVERIFY(open_port(w));
+#ifndef __SANITIZE_ADDRESS__
     const double rss_before = rss_mb();
+#endif
 
     // The longest time the event loop went without running a 20 ms timer.
     QElapsedTimer clock;
@@ -118,8 +120,11 @@ void test_faults::flood_of_random_bytes() {
     ticker.stop();
     QVERIFY2(longest_gap < 1000, qPrintable(QString("event loop stalled %1 ms").arg(longest_gap)));
     QVERIFY(w->rx_text.isEmpty());
+#ifndef __SANITIZE_ADDRESS__
+    // (AddressSanitizer's quarantine holds freed memory on purpose: no bound to check there.)
     QVERIFY2(rss_mb() - rss_before < 100,
              qPrintable(QString("%1 MB -> %2 MB").arg(rss_before).arg(rss_mb())));
+#endif
     QVERIFY(w.answerer.messages.isEmpty());
 }
 
