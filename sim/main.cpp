@@ -59,25 +59,26 @@ bool parse_number(const char *text, double *out) {
     return errno == 0 && end != text && *end == '\0';
 }
 
+// The instrument's baud rates and their terminal speeds, one table for both directions.
+struct baud_pair {
+    int baud;
+    speed_t speed;
+};
+const baud_pair bauds[] = {{2400, B2400},   {4800, B4800},   {9600, B9600},    {19200, B19200},
+                           {38400, B38400}, {57600, B57600}, {115200, B115200}};
+
 speed_t baud_speed(int baud) {
-    switch (baud) {
-    case 2400:
-        return B2400;
-    case 4800:
-        return B4800;
-    case 9600:
-        return B9600;
-    case 19200:
-        return B19200;
-    case 38400:
-        return B38400;
-    case 57600:
-        return B57600;
-    case 115200:
-        return B115200;
-    default:
-        return 0;
-    }
+    for (const baud_pair &p : bauds)
+        if (p.baud == baud)
+            return p.speed;
+    return 0;
+}
+
+int baud_of(speed_t speed) {
+    for (const baud_pair &p : bauds)
+        if (p.speed == speed)
+            return p.baud;
+    return 0;
 }
 
 bool parse(int argc, char **argv, options *o) {
@@ -121,27 +122,6 @@ bool parse(int argc, char **argv, options *o) {
     if (o->port_dir.empty() && std::getenv("ORVANE_PORT_DIR"))
         o->port_dir = std::getenv("ORVANE_PORT_DIR");
     return !o->port_dir.empty();
-}
-
-int baud_of(speed_t speed) {
-    switch (speed) {
-    case B2400:
-        return 2400;
-    case B4800:
-        return 4800;
-    case B9600:
-        return 9600;
-    case B19200:
-        return 19200;
-    case B38400:
-        return 38400;
-    case B57600:
-        return 57600;
-    case B115200:
-        return 115200;
-    default:
-        return 0;
-    }
 }
 
 // True while the terminal's end of the line is set as the instrument's own: its baud, 8N1.
