@@ -15,10 +15,6 @@
 #include <sys/resource.h>
 
 namespace {
-QByteArray read_file(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 [[maybe_unused]] double rss_mb() {
     for (const QByteArray &line : read_file("/proc/self/status").split('\n'))

@@ -14,12 +14,6 @@
 #include <memory>
 
 namespace {
-QByteArray read_file(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
 
 // Checks a 21-byte time-stamp line and that it lies within [from, to], to the second.
 bool stamp_within(const QByteArray &line, const QDateTime &from, const QDateTime &to) {

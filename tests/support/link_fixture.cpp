@@ -1,5 +1,6 @@
 #include "support/link_fixture.h"
 
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 
@@ -24,4 +25,11 @@ qint64 cpu_ms() {
     getrusage(RUSAGE_SELF, &usage);
     return (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000 +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+}
+
+QByteArray read_file(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
 }

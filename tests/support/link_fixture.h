@@ -15,6 +15,10 @@ bool open_port(app_window &w);
 // Sends bytes as the instrument and lets the window read them.
 void feed(pty_instrument &pty, const QByteArray &bytes, int settle_ms = 60);
 
+// A whole file, or "<unreadable>" when it cannot be read (so no expectation of empty content
+// passes by accident).
+QByteArray read_file(const QString &path);
+
 // User plus system CPU time of this process, in milliseconds.
 qint64 cpu_ms();
 
