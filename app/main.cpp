@@ -5,6 +5,7 @@
 #include <QTranslator>
 
 int main(int argc, char *argv[]) {
+    drop_style_sheet_noise();
     QApplication app(argc, argv);
     QTranslator translator;
     install_catalogue(app, translator);

@@ -8,6 +8,24 @@
 #include <QPixmap>
 #include <QTranslator>
 
+namespace {
+// Qt keeps its message handler process-wide, so the one replaced is kept the same way.
+QtMessageHandler handler_before = nullptr;
+
+void drop_cursor_visible(QtMsgType type, const QMessageLogContext &context, const QString &text) {
+    if (text == QLatin1String("Unknown property cursorVisible"))
+        return;
+    if (handler_before)
+        handler_before(type, context, text);
+}
+} // namespace
+
+void drop_style_sheet_noise() {
+    QtMessageHandler before = qInstallMessageHandler(drop_cursor_visible);
+    if (before != drop_cursor_visible)
+        handler_before = before;
+}
+
 void install_catalogue(QApplication &app, QTranslator &translator) {
     translator.load(":/new/prefix1/qt_zh_CN.qm", QString(), QString(), QString());
     app.installTranslator(&translator);

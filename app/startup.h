@@ -8,6 +8,10 @@ class QApplication;
 class QTranslator;
 class frmain;
 
+// Keeps Qt's "Unknown property cursorVisible" out of the program's output, and nothing else. The
+// read-outs' style sheet names that property, and Qt reports it on every start and repaint.
+void drop_style_sheet_noise();
+
 // Loads the toolkit's Chinese catalogue from the bundle into translator and installs it,
 // whether or not it loaded.
 void install_catalogue(QApplication &app, QTranslator &translator);

@@ -13,9 +13,14 @@ QString temperature_command(int temp_index) {
                            : QStringLiteral("water temp disable");
 }
 
+// Only decimal digits: toInt alone lets " 8", "8 " and "+8" through, and the text goes to the
+// instrument exactly as typed.
 rate_check check_output_rate(const QString &text) {
     if (text.isEmpty())
         return rate_check::empty;
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return rate_check::out_of_range;
     const int value = text.toInt(nullptr, 10);
     return value >= 1 && value <= 30 ? rate_check::in_range : rate_check::out_of_range;
 }

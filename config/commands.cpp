@@ -11,23 +11,30 @@ const char cr[] = "\r";
 }
 
 // A press while a sequence runs is dropped: nested, the two would interleave their characters
-// on the line and the inner one would clear config_busy early.
+// on the line and the inner one would clear config_busy early. The values are taken, and the
+// rate checked, at the press: an edit made while the sequence runs must not change what it sends.
 void frmain::setting_button_slot() {
     if (config_busy)
         return;
+    const QString baud = machine_baud_combo->currentText();
+    const QString rate = outrate_lineedit->text();
+    const int temp_index = temp_combo->currentIndex();
+    if (check_output_rate(rate) != rate_check::in_range) {
+        outrange_warning_slot(rate);
+        return;
+    }
     config_busy = true;
-    if (serial_port->isOpen())
-        serial_port->write(cr, 1);
+    put_on_line(cr, 1);
     Sleep(100);
-    one_byte_send(baud_command(machine_baud_combo->currentText()));
-    Sleep(100);
-    send(cr);
-    Sleep(200);
-    one_byte_send(rate_command(outrate_lineedit->text()));
+    one_byte_send(baud_command(baud));
     Sleep(100);
     send(cr);
     Sleep(200);
-    one_byte_send(temperature_command(temp_combo->currentIndex()));
+    one_byte_send(rate_command(rate));
+    Sleep(100);
+    send(cr);
+    Sleep(200);
+    one_byte_send(temperature_command(temp_index));
     Sleep(100);
     send(cr);
     Sleep(300);

@@ -7,7 +7,7 @@
 // Waits at least sec milliseconds while the window, the port and the decoder go on. A nested
 // event loop with a timer sleeps between events instead of polling a whole core away.
 void frmain::Sleep(int sec) {
-    if (sec <= 0)
+    if (sec <= 0 || quitting)
         return;
     QElapsedTimer clock;
     clock.start();
@@ -20,22 +20,34 @@ void frmain::Sleep(int sec) {
     // clock itself each time round.
     for (qint64 left = sec; left > 0; left = sec - clock.elapsed()) {
         timer.start(int(left));
-        loop.exec();
+        // Once the application quits, exec() refuses to run and returns -1 at once: going round
+        // again would spin until the deadline.
+        if (loop.exec() < 0) {
+            quitting = true;
+            return;
+        }
     }
 }
 
 // The bytes go out as a C string: a NUL ends what is written.
 void frmain::send(QString data) {
     const QByteArray bytes = data.toLatin1();
-    if (serial_port->isOpen())
-        serial_port->write(bytes.constData());
+    put_on_line(bytes.constData(), qstrlen(bytes.constData()));
 }
 
 void frmain::one_byte_send(QString str) {
-    for (int i = 0; i < str.length(); ++i) {
+    for (int i = 0; i < str.length() && !quitting; ++i) {
         const QByteArray byte = str.mid(i, 1).toLatin1();
-        if (serial_port->isOpen())
-            serial_port->write(byte.constData());
+        put_on_line(byte.constData(), qstrlen(byte.constData()));
         Sleep(20);
     }
+}
+
+// Hands the bytes to the system at once: left in the port's buffer they would leave with the
+// next event, and the pause that follows would no longer be a pause on the line.
+void frmain::put_on_line(const char *bytes, qint64 size) {
+    if (size <= 0 || quitting || !serial_port->isOpen())
+        return;
+    serial_port->write(bytes, size);
+    serial_port->flush();
 }

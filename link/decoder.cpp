@@ -41,3 +41,10 @@ void frmain::ReadMyCom_slot() {
     else
         record_chunk(chunk);
 }
+
+// Qt signals readyRead only when new bytes come, so bytes left unread while the decoder was held
+// off (save_busy, or not yet connected) would wait for the next byte: read them now.
+void frmain::read_held_back_bytes() {
+    if (!save_busy && serial_port->isOpen() && serial_port->bytesAvailable() > 0)
+        ReadMyCom_slot();
+}

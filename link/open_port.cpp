@@ -1,4 +1,5 @@
 #include "link/line_settings.h"
+#include "link/port_errors.h"
 #include "link/port_name.h"
 #include "ui/frmain.h"
 #include "ui/message.h"
@@ -31,6 +32,7 @@ void frmain::openCom1_slot() {
         // Once only: repeated opens must not run the decoder several times per notification.
         connect(serial_port, SIGNAL(readyRead()), this, SLOT(ReadMyCom_slot()),
                 Qt::UniqueConnection);
+        read_held_back_bytes();
     } else {
         serial_port->flush();
         serial_port->close();
@@ -52,15 +54,13 @@ void frmain::watch_port_errors() {
 }
 
 // A lost device (USB adapter pulled, far end of a pty closed) makes Qt report read errors in a
-// busy loop while the port stays open. Close it at the first one, before any message box runs
-// its own event loop, and tell the operator once.
+// busy loop while the port stays open. Close it at the first one and tell the operator once,
+// after the read that raised it has returned.
 void frmain::port_error(QSerialPort::SerialPortError error) {
-    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
-        return;
-    if (!serial_port->isOpen())
+    if (!means_device_gone(error) || !serial_port->isOpen())
         return;
     serial_port->close();
     open_button->setText("打开串口");
     set_port_controls_enabled(true);
-    show_message("\n串口连接已断开\n请检查设备连接！\n");
+    show_message_later(this, "\n串口连接已断开\n请检查设备连接！\n");
 }

@@ -1,5 +1,7 @@
 #include "link/record_parser.h"
 
+#include <cmath>
+
 QString chunk_text(const QByteArray &chunk) {
     if (!chunk.contains('\0'))
         return QString::fromUtf8(chunk);
@@ -43,7 +45,10 @@ std::optional<QString> add_to_average(double &sum, quint32 &count, quint32 n,
                                       const QString &velocity_text) {
     if (n <= 1)
         return velocity_text;
-    sum += velocity_text.toDouble();
+    // toDouble gives infinity for "1e999" (while reporting failure) and takes "inf" and "nan":
+    // anything that is not a finite number counts as 0, like text that does not convert.
+    const double value = velocity_text.toDouble();
+    sum += std::isfinite(value) ? value : 0.0;
     count += 1;
     if (count != n)
         return std::nullopt;

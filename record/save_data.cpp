@@ -8,36 +8,40 @@
 
 bool frmain::save_data_slot() {
     save_busy = true;
-    if (save_data_button->text() == "保存数据") {
-        save_data_button->setText("停止保存");
-        record_file->close();
-        record_file_name = QFileDialog::getSaveFileName(this, "保存数据为", record_file_name,
-                                                        "文本(*.txt );自定义文件(*.*);");
-        if (record_file_name.isEmpty()) {
-            save_busy = false;
-            save_data_button->setText("保存数据");
-            return false;
-        }
-        record_file->setFileName(record_file_name);
-        // Binary on purpose: text mode would turn the instrument's CR LF into CR CR LF on Windows.
-        if (!record_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            save_data_button->setText("保存数据");
-            save_busy = false;
-            show_message("\n文件打开失败\n请检查文件路径和权限！\n");
-            return false;
-        }
-        save_busy = false;
-        return write_record(stamp_line(QDateTime::currentDateTime()));
-    }
-    if (save_data_button->text() == "停止保存") {
-        save_data_button->setText("保存数据");
-        const bool written = write_record(stamp_line(QDateTime::currentDateTime()));
-        record_file->close();
-        save_busy = false;
-        return written;
-    }
+    bool done = true;
+    if (save_data_button->text() == "保存数据")
+        done = start_recording();
+    else if (save_data_button->text() == "停止保存")
+        done = stop_recording();
     save_busy = false;
-    return true;
+    read_held_back_bytes();
+    return done;
+}
+
+bool frmain::start_recording() {
+    save_data_button->setText("停止保存");
+    record_file->close();
+    record_file_name = QFileDialog::getSaveFileName(this, "保存数据为", record_file_name,
+                                                    "文本(*.txt);;自定义文件(*.*)");
+    if (record_file_name.isEmpty()) {
+        save_data_button->setText("保存数据");
+        return false;
+    }
+    record_file->setFileName(record_file_name);
+    // Binary on purpose: text mode would turn the instrument's CR LF into CR CR LF on Windows.
+    if (!record_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        save_data_button->setText("保存数据");
+        show_message_later(this, "\n文件打开失败\n请检查文件路径和权限！\n");
+        return false;
+    }
+    return write_record(stamp_line(QDateTime::currentDateTime()));
+}
+
+bool frmain::stop_recording() {
+    save_data_button->setText("保存数据");
+    const bool written = write_record(stamp_line(QDateTime::currentDateTime()));
+    record_file->close();
+    return written;
 }
 
 void frmain::record_chunk(const QByteArray &chunk) {
@@ -46,12 +50,13 @@ void frmain::record_chunk(const QByteArray &chunk) {
 }
 
 // Writes and flushes at once, so what was received is on disk before the next chunk comes. A
-// failed or short write ends the recording where the operator can see it.
+// failed or short write ends the recording where the operator can see it; the box waits until
+// the decoder pass that wrote has returned, so that reading goes on while it is open.
 bool frmain::write_record(const QByteArray &bytes) {
     if (record_file->write(bytes) == bytes.size() && record_file->flush())
         return true;
     record_file->close();
     save_data_button->setText("保存数据");
-    show_message("\n数据写入失败\n记录已停止！\n");
+    show_message_later(this, "\n数据写入失败\n记录已停止！\n");
     return false;
 }

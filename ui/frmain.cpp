@@ -42,6 +42,10 @@ frmain::frmain(QWidget *parent) : QWidget(parent) {
 }
 
 frmain::~frmain() {
+    // What was written goes out before the port is destroyed with the window: closing it drops
+    // (on Windows, cancels) whatever is still queued.
+    if (serial_port->isOpen() && serial_port->bytesToWrite() > 0)
+        serial_port->waitForBytesWritten(1000);
     delete record_file;
 }
 

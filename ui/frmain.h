@@ -93,8 +93,16 @@ private:
     void watch_port_errors();                            // link/open_port.cpp
     void port_error(QSerialPort::SerialPortError error); // link/open_port.cpp
     void set_port_controls_enabled(bool enabled);        // link/open_port.cpp
+    void read_held_back_bytes();                         // link/decoder.cpp
+    void put_on_line(const char *bytes, qint64 size);    // config/transmit.cpp
+    bool start_recording();                              // record/save_data.cpp
+    bool stop_recording();                               // record/save_data.cpp
     void record_chunk(const QByteArray &chunk);          // record/save_data.cpp
     bool write_record(const QByteArray &bytes);          // record/save_data.cpp
+
+    // Set once Qt refuses to run event loops (the application is quitting): waits end at once
+    // and nothing more is written.
+    bool quitting = false;
 };
 
 #endif

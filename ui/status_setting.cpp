@@ -1,8 +1,10 @@
 #include "ui/frmain.h"
 #include "ui/status_area.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -33,4 +35,9 @@ void frmain::append_status(const QString &text) {
         cursor.removeSelectedText();
         staus_show->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
     }
+    // After an insert of many lines their layout is still pending, and with it the end of the
+    // scroll range: finish it, then show the last line.
+    doc->documentLayout()->documentSize();
+    QScrollBar *bar = staus_show->verticalScrollBar();
+    bar->setValue(bar->maximum());
 }
