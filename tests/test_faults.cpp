@@ -41,6 +41,7 @@ private slots:
     void initTestCase() { drop_known_style_noise(); }
     void hang_up_mid_record_while_recording();
     void hang_up_during_configuration();
+    void closing_during_configuration();
     void flood_of_random_bytes();
     void disk_fills_mid_recording();
 };
@@ -81,6 +82,29 @@ void test_faults::hang_up_during_configuration() {
     QVERIFY(!w->serial_port->isOpen());
     QCOMPARE(w->open_button->text(), QString("打开串口"));
     QVERIFY(responsive(w));
+}
+
+void test_faults::closing_during_configuration() {
+    pty_instrument line;
+    app_window w;
+    QVERIFY(open_port(w));
+    qint64 cpu_at_close = 0;
+    QTimer::singleShot(0, [&w] { press(w->send_config_button); });
+    QTimer::singleShot(400, [&] {
+        cpu_at_close = cpu_ms();
+        w->close();
+    });
+    // As start-up runs it: closing the last window ends the application's event loop.
+    QCOMPARE(QApplication::exec(), 0);
+    const qint64 spent = cpu_ms() - cpu_at_close;
+    w.window.reset();
+
+    // The sequence stopped at once, and what it had written reached the line.
+    const QByteArray whole = "\ruart bps 9600\rdata rate 8\rwater temp enable\r";
+    const QByteArray sent = pty_instrument::bytes_of(line.read_for(200));
+    QVERIFY2(sent.size() > 1 && sent.size() < whole.size(), sent.constData());
+    QCOMPARE(sent, whole.left(sent.size()));
+    QVERIFY2(spent < 300, qPrintable(QString("%1 ms of CPU after the close").arg(spent)));
 }
 
 void test_faults::flood_of_random_bytes() {
@@ -141,13 +165,22 @@ void test_faults::disk_fills_mid_recording() {
     small.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &small);
     QByteArray sent;
-    for (int i = 0; i < 100; ++i) {
-        const QByteArray record = "$ 14" + QByteArray::number(10 + i) + ".000 25.000\r\n";
-        sent += record;
-        line.write(record);
-        QTest::qWait(5);
-    }
-    QTRY_COMPARE(w->velocity_edit->text(), QString("14109.000"));
+    auto send_records = [&](int from, int to) {
+        QByteArray block;
+        for (int i = from; i < to; ++i)
+            block += "$ 14" + QByteArray::number(10 + i) + ".000 25.000\r\n";
+        sent += block;
+        line.write(block);
+    };
+    // While the box about the failure is open, decoding goes on.
+    QString shown_while_open;
+    w.answerer.on_open = [&] {
+        send_records(60, 100);
+        QTRY_COMPARE(w->velocity_edit->text(), QString("14109.000"));
+        shown_while_open = w->velocity_edit->text();
+    };
+    send_records(0, 60);
+    QTRY_COMPARE(shown_while_open, QString("14109.000"));
     setrlimit(RLIMIT_FSIZE, &old);
 
     QCOMPARE(w.answerer.messages, QStringList{"\n数据写入失败\n记录已停止！\n"});

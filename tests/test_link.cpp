@@ -21,6 +21,12 @@ QList<QComboBox *> port_controls(frmain *w) {
     return {w->port_combo, w->baud_combo, w->data_bits_combo, w->parity_combo, w->stop_bits_combo};
 }
 
+// Whether the last line of the status area is in view.
+bool view_at_end(QTextEdit *area) {
+    const QPoint bottom(4, area->viewport()->height() - 4);
+    return area->cursorForPosition(bottom).blockNumber() >= area->document()->blockCount() - 2;
+}
+
 bool all_enabled(frmain *w, bool enabled) {
     for (QComboBox *c : port_controls(w))
         if (c->isEnabled() != enabled)
@@ -57,6 +63,7 @@ private slots:
     void open_with_selections();
     void open_failure();
     void reopen_decodes_once();
+    void bytes_during_open_pause_are_read();
     void device_loss();
 };
 
@@ -120,9 +127,11 @@ void test_link::decoding_data() {
         << "$ 1486.512 25.400\r\n"
         << 1;
     QTest::newRow("three fields dropped")
-        << QList<QByteArray>{"$ 1486.512  25.400\r\n", "$ 1486.512 25.400 \r\n"} << "0000.000"
-        << "0000.000"
-        << "" << 0;
+        << QList<QByteArray>{"$ 1486.512  25.400\r\n", "$ 1486.512 25.400 \r\n", "$ 1.5 2\r\n"}
+        << "1.5"
+        << "2\r\n"
+        << "$ 1.5 2\r\n"
+        << 1;
     QTest::newRow("dollar then line end") << QList<QByteArray>{"$\r\n"} << "\n"
                                           << "0000.000"
                                           << "$ \n"
@@ -209,8 +218,12 @@ void test_link::config_busy_routes_chunk_to_status() {
 
 void test_link::accumulator_stays_bounded() {
     frmain *f = w->get();
+    // Shown raw while config_busy is set, so the test sees when the chunk has been taken.
+    f->config_busy = true;
     feed(*pty, "reply without a record\r\n");
-    QTRY_VERIFY(f->rx_text.isEmpty());
+    QTRY_VERIFY(f->staus_show->toPlainText().contains("reply without a record"));
+    QCOMPARE(f->rx_text, QString());
+    f->config_busy = false;
     feed(*pty, "$ " + QByteArray(10000, 'x'), 200);
     QVERIFY(f->rx_text.size() <= 4096);
     feed(*pty, "\r\n$ 1486.7 25.7\r\n");
@@ -221,6 +234,13 @@ void test_link::accumulator_stays_bounded() {
 void test_link::status_area_stays_bounded() {
     frmain *f = w->get();
     f->avg_point_count = 1;
+    QByteArray fifty;
+    for (int i = 0; i < 50; ++i)
+        fifty += "$ 1486.512 25.400\r\n";
+    pty->write(fifty);
+    QTRY_COMPARE(f->staus_show->document()->blockCount(), 51);
+    QVERIFY(view_at_end(f->staus_show));
+
     const int records = 25000;
     QByteArray burst;
     for (int i = 0; i < records; ++i)
@@ -235,12 +255,15 @@ void test_link::status_area_stays_bounded() {
     QVERIFY(f->staus_show->toPlainText().endsWith(
         QString("$ %1.000 25.000\n").arg(1400 + records - 1)));
     QVERIFY(!f->staus_show->toPlainText().contains("$ 1400.000 "));
+    QVERIFY(view_at_end(f->staus_show));
 }
 
 void test_link::transmission() {
     frmain *f = w->get();
+    // On the line when send returns, with no event processed since: a pause that follows is a
+    // pause on the line.
     f->send("abcd");
-    QCOMPARE(pty_instrument::bytes_of(pty->read_until("abcd", 1000)), QByteArray("abcd"));
+    QCOMPARE(pty_instrument::bytes_of(pty->read_until("abcd", 2000, false)), QByteArray("abcd"));
 
     f->send(QString("a") + QChar(0x4e2d) + "b" + QChar(0xe9));
     QCOMPARE(pty_instrument::bytes_of(pty->read_until("b\xe9", 1000)), QByteArray("a?b\xe9"));
@@ -254,23 +277,28 @@ void test_link::transmission() {
     QVERIFY(clock.elapsed() >= 80);
     const auto seen = pty->read_until("y?", 1000);
     QCOMPARE(pty_instrument::bytes_of(seen), QByteArray("xy?"));
-    QVERIFY(seen[1].at_ms - seen[0].at_ms >= 40 - 1);
-    QVERIFY(seen[2].at_ms - seen[1].at_ms >= 20 - 1);
+    // (Less a pseudo-terminal's delivery delay under load, as in test_config.)
+    QVERIFY(seen[1].at_ms - seen[0].at_ms >= 40 - 10);
+    QVERIFY(seen[2].at_ms - seen[1].at_ms >= 20 - 10);
 
-    clock.restart();
+    bool waited = false;
+    QTimer::singleShot(0, [&waited] { waited = true; });
     f->one_byte_send(QString());
-    QVERIFY(clock.elapsed() < 20);
+    QVERIFY(!waited);
     QVERIFY(pty->read_for(50).isEmpty());
 }
 
 void test_link::transmission_with_port_closed() {
-    frmain idle(nullptr);
+    pty_instrument line;
+    app_window win;
+    QVERIFY(open_port(win));
+    press(win->open_button);
     QElapsedTimer clock;
     clock.start();
-    idle.send("abc");
-    idle.one_byte_send("abc");
+    win->send("abc");
+    win->one_byte_send("abc");
     QVERIFY(clock.elapsed() >= 60);
-    QVERIFY(!idle.serial_port->isOpen());
+    QVERIFY(line.read_for(100).isEmpty());
 }
 
 void test_link::sleep_waits() {
@@ -361,6 +389,15 @@ void test_link::reopen_decodes_once() {
     QTest::qWait(100);
     QCOMPARE(win->velocity_count, 1u);
     QCOMPARE(win->staus_show->toPlainText(), QString("$ 1486.512 25.400\n"));
+}
+
+void test_link::bytes_during_open_pause_are_read() {
+    pty_instrument line;
+    app_window win;
+    QTimer::singleShot(300, [&line] { line.write("$ 1486.512 25.400\r\n"); });
+    QVERIFY(open_port(win));
+    // Nothing more arrives: the record must not wait for another byte.
+    QTRY_COMPARE(win->velocity_edit->text(), QString("1486.512"));
 }
 
 void test_link::device_loss() {

@@ -2,6 +2,7 @@
 // the status-area bound, command texts and time-stamp lines.
 #include "config/command_text.h"
 #include "link/line_settings.h"
+#include "link/port_errors.h"
 #include "link/port_name.h"
 #include "link/record_parser.h"
 #include "record/stamp.h"
@@ -17,6 +18,8 @@ private slots:
     void baud_texts_data();
     void baud_texts();
     void index_settings();
+    void device_gone_data();
+    void device_gone();
     void records_data();
     void records();
     void accumulator_bound();
@@ -106,6 +109,33 @@ void test_units::index_settings() {
     QVERIFY(!stop_bits_from_index(-1));
 }
 
+void test_units::device_gone_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("on_linux");
+    QTest::addColumn<bool>("on_windows");
+    QTest::newRow("resource") << int(QSerialPort::ResourceError) << true << true;
+    QTest::newRow("read") << int(QSerialPort::ReadError) << true << true;
+    QTest::newRow("write") << int(QSerialPort::WriteError) << true << true;
+    // Windows: a completed read's ERROR_ACCESS_DENIED, and codes Qt does not map.
+    QTest::newRow("permission") << int(QSerialPort::PermissionError) << false << true;
+    QTest::newRow("unknown") << int(QSerialPort::UnknownError) << false << true;
+    QTest::newRow("setting refused")
+        << int(QSerialPort::UnsupportedOperationError) << false << false;
+    QTest::newRow("timeout") << int(QSerialPort::TimeoutError) << false << false;
+    QTest::newRow("not open") << int(QSerialPort::NotOpenError) << false << false;
+    QTest::newRow("none") << int(QSerialPort::NoError) << false << false;
+}
+
+void test_units::device_gone() {
+    QFETCH(int, error);
+    QFETCH(bool, on_linux);
+    QFETCH(bool, on_windows);
+    const auto e = QSerialPort::SerialPortError(error);
+    QCOMPARE(means_device_gone(e, false), on_linux);
+    QCOMPARE(means_device_gone(e, true), on_windows);
+    QCOMPARE(means_device_gone(e), port_errors_from_windows ? on_windows : on_linux);
+}
+
 void test_units::records_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QStringList>("bodies");
@@ -169,11 +199,13 @@ void test_units::block_average() {
     QVERIFY(!add_to_average(sum, count, 5, "1500"));
     QCOMPARE(count, 1u);
 
-    // Not a number counts as 0; seven significant digits.
-    sum = 0;
-    count = 0;
-    QVERIFY(!add_to_average(sum, count, 2, "abc"));
-    QCOMPARE(*add_to_average(sum, count, 2, "1486.123"), QString("743.0615"));
+    // Not a number counts as 0, and so does what is not a finite one; seven significant digits.
+    for (const char *not_finite : {"abc", "1e999", "inf", "-inf", "nan"}) {
+        sum = 0;
+        count = 0;
+        QVERIFY(!add_to_average(sum, count, 2, not_finite));
+        QCOMPARE(*add_to_average(sum, count, 2, "1486.123"), QString("743.0615"));
+    }
 
     // N of 1 or 0 shows the reading itself and sums nothing.
     sum = 7;
@@ -212,6 +244,10 @@ void test_units::output_rate_check_data() {
     QTest::newRow("-5") << "-5" << int(rate_check::out_of_range);
     QTest::newRow("abc") << "abc" << int(rate_check::out_of_range);
     QTest::newRow("blank") << " " << int(rate_check::out_of_range);
+    QTest::newRow("blank before") << " 8" << int(rate_check::out_of_range);
+    QTest::newRow("blank after") << "8 " << int(rate_check::out_of_range);
+    QTest::newRow("plus") << "+8" << int(rate_check::out_of_range);
+    QTest::newRow("full-width digit") << "８" << int(rate_check::out_of_range);
 }
 
 void test_units::output_rate_check() {
@@ -246,5 +282,10 @@ void test_units::stamp() {
     QCOMPARE(stamp_line(QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59))).size(), 21);
 }
 
-QTEST_APPLESS_MAIN(test_units)
+int main(int argc, char *argv[]) {
+    // A system locale whose digits are not ASCII: time stamps must not follow it.
+    qputenv("LC_ALL", "ar_EG");
+    test_units units;
+    return QTest::qExec(&units, argc, argv);
+}
 #include "test_units.moc"

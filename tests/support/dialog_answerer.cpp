@@ -49,10 +49,14 @@ void dialog_answerer::poll() {
             messages << box->text();
             message_had_parent << (box->parentWidget() != nullptr);
             QPointer<QMessageBox> guard(box);
-            QTimer::singleShot(answer_delay_ms, box, [guard] {
-                if (guard)
-                    guard->done(QMessageBox::Ok);
-            });
+            if (on_open)
+                on_open();
+            if (guard)
+                QTimer::singleShot(answer_delay_ms, guard.data(), [guard] {
+                    if (guard)
+                        guard->done(QMessageBox::Ok);
+                });
+            return; // on_open may have processed events: the list may be stale
         } else if (auto *dialog = qobject_cast<QFileDialog *>(w)) {
             if (dialog->property("answered").toBool())
                 continue;
@@ -64,21 +68,25 @@ void dialog_answerer::poll() {
             seen.filters = dialog->nameFilters();
             seen.had_parent = dialog->parentWidget() != nullptr;
             save_dialogs << seen;
-            const QString answer = save_answers.isEmpty() ? QString() : save_answers.dequeue();
             QPointer<QFileDialog> guard(dialog);
-            QTimer::singleShot(answer_delay_ms, dialog, [guard, answer] {
-                if (!guard)
-                    return;
-                if (answer.isEmpty()) {
-                    guard->reject();
-                } else {
-                    // Typed into the name field as an operator would: selectFile leaves a
-                    // focused field alone.
-                    if (auto *edit = guard->findChild<QLineEdit *>("fileNameEdit"))
-                        edit->setText(answer);
-                    static_cast<QDialog *>(guard.data())->done(QDialog::Accepted);
-                }
-            });
+            if (on_open)
+                on_open();
+            const QString answer = save_answers.isEmpty() ? QString() : save_answers.dequeue();
+            if (guard)
+                QTimer::singleShot(answer_delay_ms, guard.data(), [guard, answer] {
+                    if (!guard)
+                        return;
+                    if (answer.isEmpty()) {
+                        guard->reject();
+                    } else {
+                        // Typed into the name field as an operator would: selectFile leaves a
+                        // focused field alone.
+                        if (auto *edit = guard->findChild<QLineEdit *>("fileNameEdit"))
+                            edit->setText(answer);
+                        static_cast<QDialog *>(guard.data())->done(QDialog::Accepted);
+                    }
+                });
+            return;
         }
     }
 }

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 // Answers the program's modal message boxes and save dialogs while a test runs, and records what
 // they showed, so every test runs unattended.
 class dialog_answerer : public QObject {
@@ -26,6 +28,8 @@ public:
     void answer_save_dialog(const QString &path);
     // How long a dialog stays open before it is answered (bytes may arrive meanwhile).
     void set_answer_delay(int ms) { answer_delay_ms = ms; }
+    // Runs once a dialog or box is seen open, before it is answered; it may process events.
+    std::function<void()> on_open;
 
     QStringList messages;           // texts of the message boxes, in order
     QList<bool> message_had_parent; // whether each box had a parent window

@@ -6,7 +6,10 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -32,14 +35,22 @@ pty_instrument::pty_instrument(const QString &port) {
     fcntl(master_fd, F_SETFL, fcntl(master_fd, F_GETFL) | O_NONBLOCK);
     QFile::link(slave_name, QDir(dir.path()).filePath(port));
     qputenv("ORVANE_PORT_DIR", dir.path().toLocal8Bit());
-    notifier.reset(new QSocketNotifier(master_fd, QSocketNotifier::Read));
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { drain(); });
+    if (pipe(wake_fds) != 0)
+        return;
+    reader = std::thread([this] { read_master(); });
+    // Real-time, where allowed: woken at once, the reader's stamps do not lag behind the line
+    // while the machine is busy, which would make a gap look shorter than it was.
+    const sched_param param = {10};
+    pthread_setschedparam(reader.native_handle(), SCHED_FIFO, &param);
 }
 
 pty_instrument::~pty_instrument() {
     hang_up();
     if (slave_fd >= 0)
         ::close(slave_fd);
+    for (int fd : wake_fds)
+        if (fd >= 0)
+            ::close(fd);
 }
 
 void pty_instrument::write(const QByteArray &bytes) {
@@ -53,35 +64,54 @@ void pty_instrument::write(const QByteArray &bytes) {
     }
 }
 
-void pty_instrument::drain() {
+void pty_instrument::read_master() {
     char buf[4096];
     for (;;) {
-        const ssize_t n = master_fd >= 0 ? ::read(master_fd, buf, sizeof buf) : -1;
-        if (n <= 0)
+        pollfd fds[2] = {{master_fd, POLLIN, 0}, {wake_fds[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0 || fds[1].revents)
             return;
-        const qint64 now = monotonic_ms();
-        for (ssize_t i = 0; i < n; ++i)
-            received.push_back({buf[i], now});
+        for (;;) {
+            const ssize_t n = ::read(master_fd, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            timespec ts;
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            const double now = ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
+            std::lock_guard<std::mutex> hold(lock);
+            for (ssize_t i = 0; i < n; ++i)
+                received.push_back({buf[i], now});
+        }
     }
+}
+
+QVector<pty_instrument::byte_seen> pty_instrument::take_received() {
+    std::lock_guard<std::mutex> hold(lock);
+    QVector<byte_seen> seen;
+    seen.swap(received);
+    return seen;
 }
 
 QVector<pty_instrument::byte_seen> pty_instrument::read_for(int ms) {
     return read_until(QByteArray(), ms);
 }
 
-QVector<pty_instrument::byte_seen> pty_instrument::read_until(const QByteArray &tail, int ms) {
+QVector<pty_instrument::byte_seen> pty_instrument::read_until(const QByteArray &tail, int ms,
+                                                              bool process_events) {
     const qint64 end = monotonic_ms() + ms;
     for (;;) {
-        drain();
-        if (!tail.isEmpty() && bytes_of(received).endsWith(tail))
-            break;
+        if (!tail.isEmpty()) {
+            std::lock_guard<std::mutex> hold(lock);
+            if (bytes_of(received).endsWith(tail))
+                break;
+        }
         if (monotonic_ms() >= end)
             break;
-        QTest::qWait(1);
+        if (process_events)
+            QTest::qWait(1);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    QVector<byte_seen> seen;
-    seen.swap(received);
-    return seen;
+    return take_received();
 }
 
 QByteArray pty_instrument::bytes_of(const QVector<byte_seen> &seen) {
@@ -92,10 +122,19 @@ QByteArray pty_instrument::bytes_of(const QVector<byte_seen> &seen) {
 }
 
 void pty_instrument::hang_up() {
-    notifier.reset();
+    if (reader.joinable()) {
+        if (::write(wake_fds[1], "x", 1) != 1)
+            qWarning("cannot stop the line reader");
+        reader.join();
+    }
     if (master_fd >= 0)
         ::close(master_fd);
     master_fd = -1;
+}
+
+int pty_instrument::unread_by_terminal() const {
+    int n = 0;
+    return ioctl(slave_fd, FIONREAD, &n) == 0 ? n : -1;
 }
 
 static int baud_of(speed_t speed) {

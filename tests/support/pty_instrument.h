@@ -2,10 +2,11 @@
 #define PTY_INSTRUMENT_H
 
 #include <QByteArray>
-#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QVector>
-#include <memory>
+
+#include <mutex>
+#include <thread>
 
 // A pseudo-terminal pair owned by the test, which plays the instrument on the master side. The
 // slave is linked as COM1 (or another name) in a private port directory, and ORVANE_PORT_DIR
@@ -24,26 +25,33 @@ public:
 
     struct byte_seen {
         char byte;
-        qint64 at_ms; // on a monotonic clock shared by all readers
+        double at_ms; // on the monotonic clock of monotonic_ms, to the microsecond
     };
-    // What the terminal sent, time-stamped as each byte arrived (a notifier reads the master side
-    // whenever events are processed, including inside the window's own waits). read_for returns
-    // what arrived until ms milliseconds from now and forgets it.
+    // What the terminal sent, time-stamped as each byte arrived: a thread of its own reads the
+    // master side, so a busy GUI thread cannot bunch the stamps up. read_for processes events
+    // for ms milliseconds, then returns what arrived and forgets it.
     QVector<byte_seen> read_for(int ms);
-    // Reads until the bytes seen so far end with `tail` or ms milliseconds pass.
-    QVector<byte_seen> read_until(const QByteArray &tail, int ms);
+    // Reads until the bytes seen so far end with `tail` or ms milliseconds pass; with
+    // process_events false the test's thread only sleeps meanwhile.
+    QVector<byte_seen> read_until(const QByteArray &tail, int ms, bool process_events = true);
     static QByteArray bytes_of(const QVector<byte_seen> &seen);
 
     // The far end goes away: the master side is closed.
     void hang_up();
 
+    // Bytes sent by the instrument that the terminal has not read from the line yet.
+    int unread_by_terminal() const;
+
     // The slave's line settings as the terminal left them.
     bool line_settings(int *baud, int *data_bits, bool *parity, bool *two_stop) const;
 
 private:
-    void drain();
+    void read_master();
+    QVector<byte_seen> take_received();
+    std::mutex lock;
     QVector<byte_seen> received;
-    std::unique_ptr<QSocketNotifier> notifier;
+    std::thread reader;
+    int wake_fds[2] = {-1, -1};
     QTemporaryDir dir;
     QString slave_name;
     int master_fd = -1;

@@ -86,6 +86,11 @@ void sim_process::write(const QByteArray &bytes) {
 }
 
 QByteArray sim_process::read_for(int ms) {
+    return read_until([](const QByteArray &) { return false; }, ms);
+}
+
+QByteArray sim_process::read_until(const std::function<bool(const QByteArray &)> &done,
+                                   int limit_ms) {
     QByteArray out;
     QElapsedTimer clock;
     clock.start();
@@ -97,7 +102,9 @@ QByteArray sim_process::read_for(int ms) {
                 break;
             out.append(buf, int(n));
         }
+        if (done(out))
+            break;
         QTest::qWait(5);
-    } while (clock.elapsed() < ms);
+    } while (clock.elapsed() < limit_ms);
     return out;
 }

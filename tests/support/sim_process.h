@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 // The simulated instrument as a separate process, on COM1 in a private port directory that
 // ORVANE_PORT_DIR points to. The test may also play the terminal on the link itself.
 class sim_process {
@@ -26,6 +28,8 @@ public:
     void set_baud(int baud);
     void write(const QByteArray &bytes);
     QByteArray read_for(int ms);
+    // Reads until what was read satisfies done, or until limit_ms have passed.
+    QByteArray read_until(const std::function<bool(const QByteArray &)> &done, int limit_ms);
 
 private:
     QTemporaryDir dir;
