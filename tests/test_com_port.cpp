@@ -1,6 +1,7 @@
-// The Windows build on a real COM port (ORVANE_TEST_PORT) whose far end plays the instrument:
-// tools/pty-instrument under Wine streams "$ 1486.512 25.400" CR LF ten times a second and hangs up
-// once a whole configuration sequence has come. Skipped when ORVANE_TEST_PORT is unset.
+// The window on a real COM port (ORVANE_TEST_PORT) whose far end tools/pty-instrument plays: it
+// streams "$ 1486.512 25.400" CR LF ten times a second and, when asked, hangs up once a whole
+// configuration sequence has come. tools/windows-check runs each function on its own against a
+// fresh instrument. Skipped when ORVANE_TEST_PORT is unset.
 #include "link/port_name.h"
 #include "support/app_window.h"
 #include "support/test_main.h"
