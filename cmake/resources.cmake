@@ -17,5 +17,5 @@ configure_file(app/orvane.qrc.in "${CMAKE_CURRENT_BINARY_DIR}/orvane.qrc" @ONLY)
 set(ORVANE_RESOURCE_SOURCES "${CMAKE_CURRENT_BINARY_DIR}/orvane.qrc")
 
 if(WIN32)
-  list(APPEND ORVANE_RESOURCE_SOURCES app/myico.rc)
+  list(APPEND ORVANE_RESOURCE_SOURCES "${ORVANE_APP_DIR}/myico.rc")
 endif()
