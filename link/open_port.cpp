@@ -1,6 +1,7 @@
 #include "link/line_settings.h"
 #include "link/port_errors.h"
 #include "link/port_name.h"
+#include "link/wine_read.h"
 #include "ui/frmain.h"
 #include "ui/message.h"
 
@@ -14,6 +15,7 @@ void frmain::openCom1_slot() {
             show_message("\n串口打开失败\n请检查串口是否被占用！\n");
             return;
         }
+        keep_reading_under_wine(serial_port);
         serial_port->flush();
         open_button->setText("关闭串口");
         set_port_controls_enabled(false);
