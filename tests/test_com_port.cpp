@@ -2,7 +2,6 @@
 // streams "$ 1486.512 25.400" CR LF ten times a second and, when asked, hangs up once a whole
 // configuration sequence has come. tools/windows-check runs each function on its own against a
 // fresh instrument. Skipped when ORVANE_TEST_PORT is unset.
-#include "link/port_name.h"
 #include "support/app_window.h"
 #include "support/test_main.h"
 
@@ -11,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -77,7 +75,6 @@ private slots:
     void initTestCase();
     void record_file_line_ends();
     void records_reach_the_operator();
-    void qt_reads_this_port();
 };
 
 void test_com_port::initTestCase() {
@@ -122,14 +119,6 @@ void test_com_port::records_reach_the_operator() {
     QTest::qWait(2000);
     QVERIFY2(cpu_ms() - cpu_before < 1000, "busy after the hang-up");
     QCOMPARE(w.answerer.messages, QStringList{"\n串口连接已断开\n请检查设备连接！\n"});
-}
-
-// Not a check of the program: tells whether Qt's own event-driven read works on this port.
-void test_com_port::qt_reads_this_port() {
-    QSerialPort port(resolve_port_name(test_port()));
-    QVERIFY(port.open(QIODevice::ReadWrite));
-    QSignalSpy ready(&port, &QSerialPort::readyRead);
-    QVERIFY2(ready.wait(3000), "readyRead never came");
 }
 
 QTEST_MAIN(test_com_port)
