@@ -290,8 +290,12 @@ def one_figure(kind, display, rate, span, idle_span):
         s.close()
 
 
-def span_of(values):
-    return f"{min(values):.2f} - {max(values):.2f}" if values else "-"
+def figure(v):
+    return f"{v:.0f}" if v >= 10 else f"{v:.2f}" if v >= 0.1 else f"{v:.3f}"
+
+
+def span_of(values, unit=""):
+    return f"{figure(min(values))} - {figure(max(values))}{unit}" if values else "-"
 
 
 def measure(args):
@@ -335,19 +339,18 @@ def print_table(kinds, results, args):
         cells = []
         for k in kinds:
             per = pick(k.label, rate, "per")
-            cells.append(f"{span_of(per)} ({min(per) * rate / 10:.0f} - {max(per) * rate / 10:.0f} %)"
-                         if rate == 606 else span_of(per))
+            share = [p * rate / 10 for p in per]  # ms per record to % of a core
+            cells.append(f"{span_of(per)} ({span_of(share, ' %')})" if rate == 606 else span_of(per))
         rows.append([name, *cells] + ([ratio(rate, "per")] if peer else []))
     rows.append([f"flood of {FLOOD:,} records, s of CPU",
                  *[span_of(pick(k.label, 0, "cpu")) for k in kinds]] +
                 ([ratio(0, "cpu")] if peer else []))
     rows.append(["flood: longest single write() blocked, ms",
-                 *[f"{min(pick(k.label, 0, 'stall')):.0f} - {max(pick(k.label, 0, 'stall')):.0f}"
-                   for k in kinds]] + (["-"] if peer else []))
+                 *[span_of(pick(k.label, 0, "stall")) for k in kinds]] + (["-"] if peer else []))
     every = lambda label, key: [r[key] for rs in results[label].values() for r in rs]
     rows.append(["resident MB at idle after start",
-                 *[f"{min(every(k.label, 'rss')) / 1024:.0f} - {max(every(k.label, 'rss')) / 1024:.0f}"
-                   for k in kinds]] + ([ratio_of(every, "rss")] if peer else []))
+                 *[span_of([v / 1024 for v in every(k.label, "rss")]) for k in kinds]] +
+                ([ratio_of(every, "rss")] if peer else []))
     rows.append(["resident growth over the flood, bytes per record",
                  *[span_of(pick(k.label, 0, "growth")) for k in kinds]] + (["-"] if peer else []))
     print(f"\nThe real window under Xvfb, records written one per write, idle CPU subtracted, "
@@ -374,8 +377,10 @@ def profile(args):
 
             def during(session, out=out):
                 perf = subprocess.Popen(
-                    ["perf", "record", "-e", "cpu-clock", "-F", "499", "--call-graph",
-                     "dwarf,16384", "-p", str(session.pid), "-o", out],
+                    # Sampled more often at low rates, for enough samples in the span.
+                    ["perf", "record", "-e", "cpu-clock", "-F", "499" if rate > 100 else "3999",
+                     "--call-graph",
+                     "dwarf,32768", "-p", str(session.pid), "-o", out],
                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 time.sleep(1)
 
