@@ -225,6 +225,8 @@ class Session:
             last = now
         if unread(self.slave):
             self.fail(f"left {unread(self.slave)} bytes unread")
+        if calm < 2:
+            log(f"  ({self.prog.label} still busy after {limit:g} s; the figure misses the rest)")
 
     def idle(self, span):
         self.quiet()
