@@ -28,9 +28,11 @@ PARTS = [
 # Work that cuts across the parts above, counted wherever it happens.
 ACROSS = [
     ("style-sheet borders and rounded corners (qDrawBorder)", r"^qDrawBorder$"),
-    ("group-box frame picture (qDrawBorderPixmap, QPixmap::load)", r"^qDrawBorderPixmap$|^QPixmap::load$"),
+    ("group-box frame picture (qDrawBorderPixmap, QPixmap::load)",
+     r"^qDrawBorderPixmap$|^QPixmap::load$"),
     ("text shaping (QTextEngine::shapeText)", r"^QTextEngine::shapeText$"),
-    ("text document layout (QTextDocumentLayout)", r"^QTextDocumentLayout::(doLayout|documentChanged)"),
+    ("text document layout (QTextDocumentLayout)",
+     r"^QTextDocumentLayout::(doLayout|documentChanged)"),
     ("system calls", r"^entry_SYSCALL_64"),
 ]
 
@@ -42,7 +44,7 @@ def samples(lines):
             if stack:
                 yield stack
             stack = []
-        elif line.startswith(("\t", " ")) and stack is not None and re.match(r"\s+[0-9a-f]+ ", line):
+        else:
             m = re.match(r"\s+[0-9a-f]+ (.*) \((.*)\)$", line.rstrip())
             if m:
                 stack.append((m.group(1), m.group(2).rsplit("/", 1)[-1]))

@@ -221,7 +221,8 @@ class Session:
         while time.monotonic() < end and calm < 2:
             time.sleep(0.5)
             now = cpu_seconds(self.pid)
-            calm = calm + 1 if unread(self.slave) == 0 and now - last <= idle_rate * 0.5 + 1.5 / TICK else 0
+            flat = now - last <= idle_rate * 0.5 + 1.5 / TICK
+            calm = calm + 1 if flat and unread(self.slave) == 0 else 0
             last = now
         if unread(self.slave):
             self.fail(f"left {unread(self.slave)} bytes unread")
@@ -342,7 +343,8 @@ def print_table(kinds, results, args):
         for k in kinds:
             per = pick(k.label, rate, "per")
             share = [p * rate / 10 for p in per]  # ms per record to % of a core
-            cells.append(f"{span_of(per)} ({span_of(share, ' %')})" if rate == 606 else span_of(per))
+            cells.append(f"{span_of(per)} ({span_of(share, ' %')})" if rate == 606 else
+                         span_of(per))
         rows.append([name, *cells] + ([ratio(rate, "per")] if peer else []))
     rows.append([f"flood of {FLOOD:,} records, s of CPU",
                  *[span_of(pick(k.label, 0, "cpu")) for k in kinds]] +
