@@ -1,0 +1,428 @@
+#!/usr/bin/env python3
+"""CPU per record of the real Orvane window and of CuteCom, side by side.
+
+Each figure starts the program afresh on its own X display, on a pseudo-terminal that this script
+owns, opens the port by clicking as an operator would, measures the idle CPU, then writes records
+one per write() at a fixed rate (or as fast as the reader takes them, for the flood) and reads the
+process's utime + stime from /proc. Only the executables, the pty and X are touched, so the figures
+stay comparable while the program's code changes. Not a test.
+
+bench/side_by_side.py [--quick] [--reps N] [--span S] [--no-peer]
+bench/side_by_side.py --profile DIR [--span S] [--rates 606,30]   (perf profile of Orvane)
+"""
+import argparse
+import fcntl
+import os
+import pty
+import shutil
+import signal
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+import tty
+
+TICK = os.sysconf("SC_CLK_TCK")
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+RATES = (8, 30, 606)
+FLOOD = 200000
+
+
+def log(*args):
+    print(*args, file=sys.stderr, flush=True)
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICK  # utime, stime
+
+
+def rss_kb(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def record(i):
+    # 19 bytes, like the instrument's: 190 bits a record, so 606 a second fill 115200 baud.
+    return b"$ %08.3f %06.3f\r\n" % (1440 + (i * 7919 % 100000) / 1000, 10 + (i % 20000) / 1000)
+
+
+def unread(fd):
+    return struct.unpack("i", fcntl.ioctl(fd, termios.FIONREAD, b"\0\0\0\0"))[0]
+
+
+class Display:
+    """A private Xvfb on a display number the server picks itself."""
+
+    def __init__(self):
+        r, w = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+             "-noreset"],
+            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(w)
+        # Kept open: the server may write to it again.
+        self.pipe = os.fdopen(r)
+        number = self.pipe.readline().strip()
+        if not number:
+            raise SystemExit("Xvfb did not start")
+        self.name = ":" + number
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait()
+        self.pipe.close()
+
+
+class Program:
+    """How to start one program and make it open the port; subclasses fill in the details."""
+
+    label = ""
+    window = ""
+
+    def __init__(self, work, device):
+        self.work = work
+        self.device = device
+
+    def command(self):
+        raise NotImplementedError
+
+    def environment(self, env):
+        return env
+
+    def click(self, xdo, win):
+        raise NotImplementedError
+
+
+class Orvane(Program):
+    label = "Orvane"
+    window = "声速仪显示配置终端"
+
+    def command(self):
+        return [os.path.join(ROOT, "build", "Orvane")]
+
+    def environment(self, env):
+        ports = os.path.join(self.work, "ports")
+        os.makedirs(ports, exist_ok=True)
+        os.symlink(self.device, os.path.join(ports, "COM1"))
+        env["ORVANE_PORT_DIR"] = ports
+        return env
+
+    def click(self, xdo, win):
+        # "打开串口" spans the bottom row of the serial-parameter group.
+        xdo("mousemove", "--window", win, "102", "225", "click", "1")
+
+
+class CuteCom(Program):
+    label = "CuteCom"
+    window = "CuteCom"
+
+    def command(self):
+        return ["cutecom"]
+
+    def environment(self, env):
+        conf = os.path.join(self.work, "config", "CuteCom")
+        os.makedirs(conf, exist_ok=True)
+        with open(os.path.join(conf, "CuteCom5.conf"), "w") as f:
+            f.write("[sessions]\n1\\BaudRate=9600\n1\\DataBits=8\n1\\Device=%s\n"
+                    "1\\FlowControl=0\n1\\OpenMode=3\n1\\Parity=0\n1\\StopBits=1\n"
+                    "1\\autoReconnect=false\n1\\name=Default\n1\\showCtrlCharacters=false\n"
+                    "1\\showTimestamp=false\nsize=1\n" % self.device)
+        env["HOME"] = self.work
+        env["XDG_CONFIG_HOME"] = os.path.join(self.work, "config")
+        return env
+
+    def click(self, xdo, win):
+        # "Open" is the first button of the top row.
+        xdo("mousemove", "--window", win, "50", "43", "click", "1")
+
+
+class Session:
+    """One program on one fresh pseudo-terminal, with the port open."""
+
+    def __init__(self, kind, display):
+        self.work = tempfile.mkdtemp(prefix="side-by-side-")
+        self.master, self.slave = pty.openpty()
+        tty.setraw(self.slave)
+        os.set_blocking(self.master, True)
+        self.device = os.ttyname(self.slave)
+        self.display = display
+        self.prog = kind(self.work, self.device)
+        env = dict(os.environ, DISPLAY=display.name, QT_QPA_PLATFORM="xcb")
+        runtime = os.path.join(self.work, "runtime")
+        os.mkdir(runtime, 0o700)
+        env["XDG_RUNTIME_DIR"] = runtime
+        env = self.prog.environment(env)
+        self.env = env
+        self.out = open(os.path.join(self.work, "program.log"), "wb")
+        self.proc = subprocess.Popen(self.prog.command(), env=env, stdin=subprocess.DEVNULL,
+                                     stdout=self.out, stderr=self.out, cwd=self.work)
+        self.pid = self.proc.pid
+        try:
+            self.open_port()
+        except BaseException:
+            self.close()
+            raise
+
+    def xdo(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True,
+                              text=True).stdout.split()
+
+    def fail(self, what):
+        self.out.flush()
+        with open(self.out.name, errors="replace") as f:
+            tail = f.read()[-2000:]
+        raise RuntimeError(f"{self.prog.label}: {what}\n{tail}")
+
+    def has_port_open(self):
+        fds = f"/proc/{self.pid}/fd"
+        for fd in os.listdir(fds):
+            try:
+                if os.readlink(os.path.join(fds, fd)) == self.device:
+                    return True
+            except OSError:
+                pass
+        return False
+
+    def open_port(self):
+        win = None
+        for _ in range(200):
+            if self.proc.poll() is not None:
+                self.fail("exited at start")
+            found = self.xdo("search", "--onlyvisible", "--pid", str(self.pid), "--name",
+                             self.prog.window)
+            if found:
+                win = found[0]
+                break
+            time.sleep(0.1)
+        if win is None:
+            self.fail("the window did not appear")
+        time.sleep(1)
+        for _ in range(3):
+            self.prog.click(self.xdo, win)
+            for _ in range(50):
+                if self.has_port_open():
+                    return
+                time.sleep(0.1)
+        self.fail(f"did not open {self.device} after three clicks")
+
+    def quiet(self, limit=30.0, idle_rate=0.0):
+        """Waits until the program has read everything and its CPU stays flat for a second."""
+        end = time.monotonic() + limit
+        calm = 0
+        last = cpu_seconds(self.pid)
+        while time.monotonic() < end and calm < 2:
+            time.sleep(0.5)
+            now = cpu_seconds(self.pid)
+            flat = now - last <= idle_rate * 0.5 + 1.5 / TICK
+            calm = calm + 1 if flat and unread(self.slave) == 0 else 0
+            last = now
+        if unread(self.slave):
+            self.fail(f"left {unread(self.slave)} bytes unread")
+        if calm < 2:
+            log(f"  ({self.prog.label} still busy after {limit:g} s; the figure misses the rest)")
+
+    def idle(self, span):
+        self.quiet()
+        self.rss_idle = rss_kb(self.pid)
+        c0, t0 = cpu_seconds(self.pid), time.monotonic()
+        time.sleep(span)
+        return (cpu_seconds(self.pid) - c0) / (time.monotonic() - t0)
+
+    def send(self, count, rate, idle_rate, during=None):
+        """Writes count records, one per write(), paced at rate (0: flat out). Returns CPU seconds
+        above idle, the records' wall time, and the longest single write() in seconds."""
+        c0, t0 = cpu_seconds(self.pid), time.monotonic()
+        helper = during(self) if during else None
+        longest = 0.0
+        for i in range(count):
+            if rate:
+                wait = t0 + i / rate - time.monotonic()
+                if wait > 0:
+                    time.sleep(wait)
+            w0 = time.monotonic()
+            os.write(self.master, record(i))
+            longest = max(longest, time.monotonic() - w0)
+        sent = time.monotonic() - t0
+        self.quiet(idle_rate=idle_rate)
+        if helper:
+            helper()
+        if not self.has_port_open():
+            self.fail("closed the port while records came")
+        elapsed = time.monotonic() - t0
+        used = cpu_seconds(self.pid) - c0 - idle_rate * elapsed
+        self.rss_end = rss_kb(self.pid)
+        return used, sent, longest
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.out.close()
+        os.close(self.master)
+        os.close(self.slave)
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+def one_figure(kind, display, rate, span, idle_span):
+    """One fresh start of the program; rate 0 is the flood."""
+    s = Session(kind, display)
+    try:
+        idle_rate = s.idle(idle_span)
+        count = FLOOD if rate == 0 else int(rate * span)
+        used, sent, longest = s.send(count, rate, idle_rate)
+        what = "flood" if rate == 0 else f"{rate}/s"
+        log(f"  {kind.label:8} {what:6}: {1000 * used / count:.3f} ms/record, "
+            f"{used:.2f} s CPU, {count} records in {sent:.1f} s, idle {100 * idle_rate:.2f} %, "
+            f"RSS {s.rss_idle / 1024:.1f} -> {s.rss_end / 1024:.1f} MB, longest write "
+            f"{1000 * longest:.0f} ms")
+        return dict(per=1000 * used / count, cpu=used, rss=s.rss_idle,
+                    growth=(s.rss_end - s.rss_idle) * 1024 / count, stall=1000 * longest)
+    finally:
+        s.close()
+
+
+def figure(v):
+    return f"{v:.0f}" if v >= 10 else f"{v:.2f}" if v >= 0.1 else f"{v:.3f}"
+
+
+def span_of(values, unit=""):
+    return f"{figure(min(values))} - {figure(max(values))}{unit}" if values else "-"
+
+
+def measure(args):
+    kinds = [Orvane]
+    if args.no_peer:
+        pass
+    elif shutil.which("cutecom"):
+        kinds.append(CuteCom)
+    else:
+        print("CuteCom is not installed (apt-get install cutecom): no peer column.")
+    display = Display()
+    results = {k.label: {} for k in kinds}
+    try:
+        for rep in range(args.reps):
+            log(f"repetition {rep + 1} of {args.reps}, {args.span:g} s per rate:")
+            for kind in kinds:
+                for rate in (*RATES, 0):
+                    r = one_figure(kind, display, rate, args.span, args.idle)
+                    results[kind.label].setdefault(rate, []).append(r)
+    finally:
+        display.close()
+    print_table(kinds, results, args)
+
+
+def print_table(kinds, results, args):
+    peer = len(kinds) > 1
+    head = ["measure", "Orvane"] + (["CuteCom", "Orvane / CuteCom"] if peer else [])
+    rows = []
+
+    def pick(label, rate, key):
+        return [r[key] for r in results[label][rate]]
+
+    def ratio(rate, key):
+        a, b = pick("Orvane", rate, key), pick("CuteCom", rate, key)
+        return f"{statistics.mean(a) / statistics.mean(b):.1f}" if statistics.mean(b) else "-"
+
+    for rate in RATES:
+        name = f"{rate} records/s, ms of CPU per record"
+        if rate == 606:
+            name = "606 records/s (115200 baud), ms of CPU per record"
+        cells = []
+        for k in kinds:
+            per = pick(k.label, rate, "per")
+            share = [p * rate / 10 for p in per]  # ms per record to % of a core
+            cells.append(f"{span_of(per)} ({span_of(share, ' %')})" if rate == 606 else
+                         span_of(per))
+        rows.append([name, *cells] + ([ratio(rate, "per")] if peer else []))
+    rows.append([f"flood of {FLOOD:,} records, s of CPU",
+                 *[span_of(pick(k.label, 0, "cpu")) for k in kinds]] +
+                ([ratio(0, "cpu")] if peer else []))
+    rows.append(["flood: longest single write() blocked, ms",
+                 *[span_of(pick(k.label, 0, "stall")) for k in kinds]] + (["-"] if peer else []))
+    every = lambda label, key: [r[key] for rs in results[label].values() for r in rs]
+    rows.append(["resident MB at idle after start",
+                 *[span_of([v / 1024 for v in every(k.label, "rss")]) for k in kinds]] +
+                ([ratio_of(every, "rss")] if peer else []))
+    rows.append(["resident growth over the flood, bytes per record",
+                 *[span_of(pick(k.label, 0, "growth")) for k in kinds]] + (["-"] if peer else []))
+    print(f"\nThe real window under Xvfb, records written one per write, idle CPU subtracted, "
+          f"{args.span:g} s per rate, {args.reps} repetition(s), min - max:")
+    widths = [max(len(r[i]) for r in [head] + rows) for i in range(len(head))]
+    line = lambda cells: "| " + " | ".join(c.ljust(w) for c, w in zip(cells, widths)) + " |"
+    print(line(head))
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for r in rows:
+        print(line(r))
+
+
+def ratio_of(every, key):
+    return f"{statistics.mean(every('Orvane', key)) / statistics.mean(every('CuteCom', key)):.1f}"
+
+
+def profile(args):
+    """perf record of Orvane over the records span at each rate, cpu-clock sampling."""
+    os.makedirs(args.profile, exist_ok=True)
+    display = Display()
+    try:
+        for rate in args.rates:
+            out = os.path.join(os.path.abspath(args.profile), f"perf-{rate}.data")
+
+            def during(session, out=out):
+                perf = subprocess.Popen(
+                    # Sampled more often at low rates, for enough samples in the span.
+                    ["perf", "record", "-e", "cpu-clock", "-F", "499" if rate > 100 else "3999",
+                     "--call-graph",
+                     "dwarf,32768", "-p", str(session.pid), "-o", out],
+                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                time.sleep(1)
+
+                def stop():
+                    perf.send_signal(signal.SIGINT)
+                    perf.wait()
+
+                return stop
+
+            s = Session(Orvane, display)
+            try:
+                idle_rate = s.idle(args.idle)
+                count = int(rate * args.span)
+                used, sent, _ = s.send(count, rate, idle_rate, during)
+                log(f"profiled {rate}/s: {count} records in {sent:.1f} s -> {out}")
+            finally:
+                s.close()
+    finally:
+        display.close()
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    p.add_argument("--quick", action="store_true", help="10 s per rate, one repetition")
+    p.add_argument("--reps", type=int)
+    p.add_argument("--span", type=float, help="seconds of records per rate")
+    p.add_argument("--idle", type=float, help="seconds of idle measured before the records")
+    p.add_argument("--no-peer", action="store_true")
+    p.add_argument("--profile", metavar="DIR")
+    p.add_argument("--rates", default="606,30")
+    args = p.parse_args()
+    args.span = args.span or (10 if args.quick else 60)
+    args.reps = args.reps or (1 if args.quick else 3)
+    args.idle = args.idle or args.span / 2
+    args.rates = [int(r) for r in args.rates.split(",")]
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    profile(args) if args.profile else measure(args)
+
+
+if __name__ == "__main__":
+    main()
