@@ -341,6 +341,7 @@ void test_config::point_count() {
         for (int i = 1; i <= count; ++i) {
             line.write("$ 1486.0 1\r\n");
             QTRY_COMPARE(f->velocity_count, quint32(i % count));
+            wait_for_frame(win);
             if (i < count)
                 QCOMPARE(f->avg_velocity_edit->text(), QString("0000.000"));
         }

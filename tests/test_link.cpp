@@ -83,6 +83,7 @@ void test_link::cleanupTestCase() {
 void test_link::reset_display() {
     if (!w)
         return;
+    wait_for_frame(*w);
     pty->read_for(0);
     (*w)->staus_show->clear();
     for (QLineEdit *e : {(*w)->velocity_edit, (*w)->avg_velocity_edit, (*w)->temperature_edit})
@@ -161,6 +162,7 @@ void test_link::decoding() {
         feed(*pty, chunk);
     frmain *f = w->get();
     QTRY_COMPARE(quint32(counted), f->velocity_count);
+    wait_for_frame(*w);
     QCOMPARE(f->velocity_edit->text(), velocity);
     QCOMPARE(f->temperature_edit->text(), temperature);
     // The text area shows each CR LF as one line break.
@@ -204,6 +206,7 @@ void test_link::save_busy_leaves_bytes_unread() {
     f->save_busy = false;
     feed(*pty, "$ 1486.200 25.200\r\n");
     QTRY_COMPARE(f->velocity_count, 2u);
+    wait_for_frame(*w);
     QCOMPARE(f->velocity_edit->text(), QString("1486.200"));
 }
 
@@ -212,6 +215,7 @@ void test_link::config_busy_routes_chunk_to_status() {
     f->config_busy = true;
     feed(*pty, "OK\r\n$ 1486.1 25.1\r\n");
     QTRY_COMPARE(f->velocity_count, 1u);
+    wait_for_frame(*w);
     // The echo first, then the chunk as it came.
     QCOMPARE(f->staus_show->toPlainText(), QString("$ 1486.1 25.1\nOK\n$ 1486.1 25.1\n"));
 }
@@ -234,18 +238,25 @@ void test_link::accumulator_stays_bounded() {
 void test_link::status_area_stays_bounded() {
     frmain *f = w->get();
     f->avg_point_count = 1;
-    QByteArray fifty;
+    // A burst in one write: within a frame after it, the last record in the read-outs and
+    // every echo in order, with the last in view.
+    QByteArray burst;
     for (int i = 0; i < 50; ++i)
-        fifty += "$ 1486.512 25.400\r\n";
-    pty->write(fifty);
-    QTRY_COMPARE(f->staus_show->document()->blockCount(), 51);
+        burst += "$ " + QByteArray::number(1000 + i) + ".000 2" + QByteArray::number(i) + ".0\r\n";
+    pty->write(burst);
+    QTRY_COMPARE(f->velocity_text, QString("1049.000"));
+    wait_for_frame(*w);
+    QCOMPARE(f->velocity_edit->text(), QString("1049.000"));
+    QCOMPARE(f->temperature_edit->text(), QString("249.0\r\n"));
+    QCOMPARE(f->avg_velocity_edit->text(), QString("1049.000"));
+    QCOMPARE(f->staus_show->toPlainText(), QString(burst).replace("\r\n", "\n"));
     QVERIFY(view_at_end(f->staus_show));
 
     const int records = 25000;
-    QByteArray burst;
+    QByteArray flood;
     for (int i = 0; i < records; ++i)
-        burst += "$ " + QByteArray::number(1400 + i) + ".000 25.000\r\n";
-    pty->write(burst);
+        flood += "$ " + QByteArray::number(1400 + i) + ".000 25.000\r\n";
+    pty->write(flood);
     QTRY_COMPARE_WITH_TIMEOUT(f->velocity_edit->text(), QString("%1.000").arg(1400 + records - 1),
                               20000);
     const QTextDocument *doc = f->staus_show->document();
@@ -387,6 +398,7 @@ void test_link::reopen_decodes_once() {
     line.write("$ 1486.512 25.400\r\n");
     QTRY_COMPARE(win->velocity_count, 1u);
     QTest::qWait(100);
+    wait_for_frame(win);
     QCOMPARE(win->velocity_count, 1u);
     QCOMPARE(win->staus_show->toPlainText(), QString("$ 1486.512 25.400\n"));
 }

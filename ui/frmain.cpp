@@ -20,6 +20,10 @@ frmain::frmain(QWidget *parent) : QWidget(parent) {
     serial_port = new QSerialPort(this);
     watch_port_errors();
 
+    frame_timer.setSingleShot(true);
+    frame_timer.setInterval(display_frame_ms);
+    connect(&frame_timer, &QTimer::timeout, this, &frmain::show_frame);
+
     QGridLayout *grid = new QGridLayout(this);
     grid->addWidget(serial_box, 1, 1, 5, 4);
     grid->addWidget(machine_box, 6, 1, 4, 4);

@@ -1,8 +1,11 @@
 #ifndef FRMAIN_H
 #define FRMAIN_H
 
+#include "ui/display_frame.h"
+
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <QtSerialPort/QSerialPort>
 
@@ -84,6 +87,9 @@ public slots:
     bool outrange_warning_slot(QString); // config/commands.cpp
     void avg_point_slot();               // config/avg_point.cpp
 
+    // Whether read-outs or status text wait for the next display frame.
+    bool frame_pending() const { return frame_timer.isActive(); }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -94,11 +100,18 @@ private:
     void port_error(QSerialPort::SerialPortError error); // link/open_port.cpp
     void set_port_controls_enabled(bool enabled);        // link/open_port.cpp
     void read_held_back_bytes();                         // link/decoder.cpp
+    void show_in_next_frame();                           // ui/display_frame.cpp
+    void show_frame();                                   // ui/display_frame.cpp
+    void repaint_changes_alone();                        // ui/display_frame.cpp
     void put_on_line(const char *bytes, qint64 size);    // config/transmit.cpp
     bool start_recording();                              // record/save_data.cpp
     bool stop_recording();                               // record/save_data.cpp
     void record_chunk(const QByteArray &chunk);          // record/save_data.cpp
     bool write_record(const QByteArray &bytes);          // record/save_data.cpp
+
+    QByteArray rx_chunk; // what the last pass read
+    display_frame next_frame;
+    QTimer frame_timer;
 
     // Set once Qt refuses to run event loops (the application is quitting): waits end at once
     // and nothing more is written.

@@ -15,6 +15,10 @@ bool open_port(app_window &w) {
     return w->serial_port->isOpen() && w->open_button->text() == "关闭串口";
 }
 
+void wait_for_frame(app_window &w) {
+    QTRY_VERIFY_WITH_TIMEOUT(!w->frame_pending(), 5000);
+}
+
 void feed(pty_instrument &pty, const QByteArray &bytes, int settle_ms) {
     pty.write(bytes);
     QTest::qWait(settle_ms);

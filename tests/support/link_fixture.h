@@ -12,6 +12,10 @@ void press(QWidget *button);
 // Opens the window's port (the start selections, COM1 on the test's pty) and waits for it.
 bool open_port(app_window &w);
 
+// Waits until the window has shown what it decoded: the read-outs and the status area follow
+// the decoder a display frame later.
+void wait_for_frame(app_window &w);
+
 // Sends bytes as the instrument and lets the window read them.
 void feed(pty_instrument &pty, const QByteArray &bytes, int settle_ms = 60);
 
