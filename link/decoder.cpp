@@ -1,45 +1,56 @@
 #include "link/record_parser.h"
 #include "ui/frmain.h"
 
-#include <QLineEdit>
+namespace {
+// Copies text into the frame's own string, so that the members the decoder rewrites for every
+// record keep their buffers instead of sharing them.
+void copy_into(std::optional<QString> &slot, const QString &text) {
+    if (!slot)
+        slot.emplace();
+    slot->setUnicode(text.unicode(), text.size());
+}
+} // namespace
 
 void frmain::ReadMyCom_slot() {
     if (save_busy)
         return;
-    if (serial_port->bytesAvailable() <= 0)
+    const qint64 waiting = serial_port->bytesAvailable();
+    if (waiting <= 0)
         return;
-    const QByteArray chunk = serial_port->readAll();
-    const QString text = chunk_text(chunk);
-    rx_text += text;
+    // One buffer for every pass: at line speed a pass carries a single record.
+    rx_chunk.resize(int(waiting));
+    rx_chunk.resize(int(qMax<qint64>(0, serial_port->read(rx_chunk.data(), waiting))));
+    append_chunk_text(rx_text, rx_chunk);
 
-    // Every complete record is taken now, so a backlog never leaves the read-outs behind. The
-    // echoes of one pass go to the status area in one insert: each insert costs far more than
-    // the text it carries.
-    QString echoes;
-    for (const QString &body : take_records(rx_text)) {
-        rx_fields = body.split(QLatin1Char(' '), Qt::KeepEmptyParts, Qt::CaseSensitive);
-        if (rx_fields.size() == 2) {
-            temperature_text = rx_fields.at(1);
-            temperature_edit->setText(temperature_text);
-        } else if (rx_fields.size() == 1) {
-            temperature_edit->setText("0000.000");
-        } else {
-            continue;
-        }
-        velocity_text = rx_fields.at(0);
-        if (auto shown =
+    // Every complete record is taken now, so a backlog never leaves the read-outs behind; what
+    // they show goes to the screen with the next frame.
+    bool shown = false, with_temperature = false;
+    take_records(rx_text, [&](const QStringRef &body) {
+        split_fields(rx_fields, body);
+        if (rx_fields.size() > 2)
+            return;
+        shown = true;
+        with_temperature = rx_fields.size() == 2;
+        if (with_temperature)
+            temperature_text.setUnicode(rx_fields[1].unicode(), rx_fields[1].size());
+        velocity_text.setUnicode(rx_fields[0].unicode(), rx_fields[0].size());
+        if (auto average =
                 add_to_average(velocity_sum, velocity_count, avg_point_count, velocity_text))
-            avg_velocity_edit->setText(*shown);
-        velocity_edit->setText(velocity_text);
-        echoes += QLatin1String("$ ") + body;
+            copy_into(next_frame.average, *average);
+        next_frame.status.append(QLatin1String("$ ")).append(body);
+    });
+    if (shown) {
+        copy_into(next_frame.temperature,
+                  with_temperature ? temperature_text : QStringLiteral("0000.000"));
+        copy_into(next_frame.velocity, velocity_text);
     }
-    if (!echoes.isEmpty())
-        append_status(echoes);
 
     if (config_busy)
-        append_status(text);
+        append_chunk_text(next_frame.status, rx_chunk);
     else
-        record_chunk(chunk);
+        record_chunk(rx_chunk);
+    if (shown || !next_frame.status.isEmpty())
+        show_in_next_frame();
 }
 
 // Qt signals readyRead only when new bytes come, so bytes left unread while the decoder was held

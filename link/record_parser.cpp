@@ -2,16 +2,25 @@
 
 #include <cmath>
 
-QString chunk_text(const QByteArray &chunk) {
-    if (!chunk.contains('\0'))
-        return QString::fromUtf8(chunk);
+void append_chunk_text(QString &to, const QByteArray &chunk) {
+    bool ascii = true;
+    for (const char c : chunk) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0 || byte >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii) {
+        to.append(QLatin1String(chunk.constData(), chunk.size()));
+        return;
+    }
     QByteArray without_nul = chunk;
     without_nul.replace('\0', QByteArray());
-    return QString::fromUtf8(without_nul);
+    to.append(QString::fromUtf8(without_nul));
 }
 
-QStringList take_records(QString &acc) {
-    QStringList bodies;
+void take_records(QString &acc, const std::function<void(const QStringRef &body)> &take) {
     int pos = 0;
     for (;;) {
         const int start = acc.indexOf(QLatin1Char('$'), pos);
@@ -24,7 +33,7 @@ QStringList take_records(QString &acc) {
             pos = start;
             break;
         }
-        bodies << acc.mid(start + 2, end - start);
+        take(acc.midRef(start + 2, end - start));
         pos = end + 2;
     }
     acc.remove(0, pos);
@@ -38,7 +47,23 @@ QStringList take_records(QString &acc) {
         else
             acc.remove(0, next);
     }
-    return bodies;
+}
+
+void split_fields(QStringList &fields, const QStringRef &body) {
+    int n = 0;
+    for (int from = 0;; ++n) {
+        const int space = body.indexOf(QLatin1Char(' '), from);
+        const QStringRef field = body.mid(from, space < 0 ? -1 : space - from);
+        if (n < fields.size())
+            fields[n].setUnicode(field.unicode(), field.size());
+        else
+            fields.append(field.toString());
+        if (space < 0)
+            break;
+        from = space + 1;
+    }
+    while (fields.size() > n + 1)
+        fields.removeLast();
 }
 
 std::optional<QString> add_to_average(double &sum, quint32 &count, quint32 n,

@@ -4,19 +4,26 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // Longest unterminated record the accumulator holds while it waits for the line end.
 constexpr int max_pending_record = 4096;
 
-// The text of a chunk read from the port: UTF-8, with NUL bytes left out.
-QString chunk_text(const QByteArray &chunk);
+// Appends the text of a chunk read from the port: UTF-8, with NUL bytes left out. ASCII, the
+// instrument's usual output, is appended without a temporary string.
+void append_chunk_text(QString &to, const QByteArray &chunk);
 
-// Takes every complete record out of the accumulator, in order, and returns their bodies: the
-// text from two characters after the "$" (the "$" and its separator are skipped) through the
-// CR LF. Text that can never become a record (before the first "$") is dropped; an unterminated
-// record longer than max_pending_record characters is dropped as well.
-QStringList take_records(QString &acc);
+// Hands every complete record in the accumulator to take, in order, then removes them: take gets
+// the record's body, the text from two characters after the "$" (the "$" and its separator are
+// skipped) through the CR LF, valid only during the call. Text that can never become a record
+// (before the first "$") is dropped; an unterminated record longer than max_pending_record
+// characters is dropped as well.
+void take_records(QString &acc, const std::function<void(const QStringRef &body)> &take);
+
+// Sets fields to body split at every single space (empty fields kept), reusing the strings
+// fields already holds.
+void split_fields(QStringList &fields, const QStringRef &body);
 
 // Adds one velocity to the block average over n readings. Returns the text the average field
 // shows now, if it changes: the velocity itself when n is 1 or less, the average when the block

@@ -10,6 +10,20 @@
 
 #include <QTest>
 
+namespace {
+QStringList take_all(QString &acc) {
+    QStringList bodies;
+    take_records(acc, [&bodies](const QStringRef &body) { bodies << body.toString(); });
+    return bodies;
+}
+
+QString chunk_text(const QByteArray &chunk) {
+    QString text;
+    append_chunk_text(text, chunk);
+    return text;
+}
+} // namespace
+
 class test_units : public QObject {
     Q_OBJECT
 private slots:
@@ -159,25 +173,25 @@ void test_units::records() {
     QFETCH(QStringList, bodies);
     QFETCH(QString, left);
     QString acc = input;
-    QCOMPARE(take_records(acc), bodies);
+    QCOMPARE(take_all(acc), bodies);
     QCOMPARE(acc, left);
 }
 
 void test_units::accumulator_bound() {
     QString acc = "$ " + QString(5000, 'a');
-    QVERIFY(take_records(acc).isEmpty());
+    QVERIFY(take_all(acc).isEmpty());
     QVERIFY(acc.size() <= max_pending_record);
 
     // A later "$" that fits is kept: the record it starts is still whole.
     acc = "$ " + QString(5000, 'a') + "$ 1486.5 2";
-    take_records(acc);
+    take_all(acc);
     QCOMPARE(acc, QString("$ 1486.5 2"));
     acc += "5.0\r\n";
-    QCOMPARE(take_records(acc), QStringList{"1486.5 25.0\r\n"});
+    QCOMPARE(take_all(acc), QStringList{"1486.5 25.0\r\n"});
 
     // A pending record of exactly the bound is kept.
     acc = "$" + QString(max_pending_record - 1, 'b');
-    take_records(acc);
+    take_all(acc);
     QCOMPARE(acc.size(), max_pending_record);
 }
 
@@ -185,6 +199,16 @@ void test_units::chunk_text_without_nul() {
     QCOMPARE(chunk_text(QByteArray("$ 1486.5\0\0 25.0\r\n", 18)), QString("$ 1486.5 25.0\r\n"));
     QCOMPARE(chunk_text("\xe2\x84\x83"), QString("℃"));
     QCOMPARE(chunk_text(QByteArray("\0", 1)), QString());
+    QCOMPARE(chunk_text("\x7f$ 1\r\n"), QString("\x7f$ 1\r\n"));
+    QCOMPARE(chunk_text("\xff"), QString(QChar::ReplacementCharacter));
+
+    // Fields are split into the strings already there.
+    QStringList fields = {"old", "old", "old"};
+    const QString body = "1486.5  25\r\n";
+    split_fields(fields, body.midRef(0));
+    QCOMPARE(fields, (QStringList{"1486.5", "", "25\r\n"}));
+    split_fields(fields, body.midRef(0, 6));
+    QCOMPARE(fields, QStringList{"1486.5"});
 }
 
 void test_units::block_average() {

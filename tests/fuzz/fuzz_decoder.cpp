@@ -5,6 +5,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -48,7 +49,8 @@ QStringList averages(const QStringList &bodies, quint32 n, bool with_parser) {
             shown << fields[0];
             continue;
         }
-        block.push_back(fields[0].toDouble());
+        const double value = fields[0].toDouble();
+        block.push_back(std::isfinite(value) ? value : 0.0); // what is not a finite number is 0
         if (block.size() == n) {
             double total = 0;
             for (double v : block)
@@ -69,13 +71,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     while (in.remaining_bytes() > 0) {
         const std::vector<uint8_t> bytes =
             in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 600));
-        const QString text =
-            chunk_text(QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size())));
+        QString text;
+        append_chunk_text(
+            text, QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size())));
         if (text.contains(QChar(0)))
             abort();
         whole += text;
         acc += text;
-        taken += take_records(acc);
+        take_records(acc, [&taken](const QStringRef &body) { taken << body.toString(); });
         if (acc.size() > max_pending_record || (!acc.isEmpty() && acc[0] != '$'))
             abort();
     }
