@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QImage>
+#include <QImageReader>
 #include <QPixmap>
 #include <QTranslator>
 
@@ -41,15 +42,17 @@ QString read_style_sheet() {
 
 // The window icon from the instrument picture, in the sizes a desktop shows. Handed over whole,
 // the 1920 x 2560 picture is a 19 MB icon property that an X server refuses, and the program
-// dies at start with "Maximum allowed requested length exceeded".
+// dies at start with "Maximum allowed requested length exceeded". Each size is decoded straight
+// from the file at that size: decoding the whole picture first would cost 20 MB of memory.
 QIcon window_icon() {
-    const QImage picture(":/icon/doc/1.png");
-    if (picture.isNull())
-        return QIcon();
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(
-            picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QImageReader reader(":/icon/doc/1.png");
+        reader.setScaledSize(reader.size().scaled(size, size, Qt::KeepAspectRatio));
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
     return icon;
 }
 
