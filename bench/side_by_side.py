@@ -4,8 +4,8 @@
 Each figure starts the program afresh on its own X display, on a pseudo-terminal that this script
 owns, opens the port by clicking as an operator would, measures the idle CPU, then writes records
 one per write() at a fixed rate (or as fast as the reader takes them, for the flood) and reads the
-process's utime + stime from /proc. Only the executables, the pty and X are touched, so the figures
-stay comparable while the program's code changes. Not a test.
+process's run time from the scheduler (/proc/PID/task/*/schedstat). Only the executables, the pty
+and X are touched, so the figures stay comparable while the program's code changes. Not a test.
 
 bench/side_by_side.py [--quick] [--reps N] [--span S] [--no-peer]
 bench/side_by_side.py --profile DIR [--span S] [--rates 606,30]   (perf profile of Orvane)

@@ -245,6 +245,15 @@ void test_units::status_trim() {
     QCOMPARE(status_lines_to_trim(status_max_lines), 0);
     QCOMPARE(status_lines_to_trim(status_max_lines + 1), status_max_lines + 1 - status_keep_lines);
     QCOMPARE(status_lines_to_trim(50000), 50000 - status_keep_lines);
+
+    // A backlog goes in a bounded number of lines at a time; lines that an area's worth of
+    // newer ones follow are left out.
+    QCOMPARE(first_lines_length("a\nb\nc", 2), 4);
+    QCOMPARE(first_lines_length("a\nb", 5), 3);
+    QCOMPARE(all_but_last_lines_length("a\nb\nc\n", 2), 2);
+    QCOMPARE(all_but_last_lines_length("a\nb\nc", 2), 2);
+    QCOMPARE(all_but_last_lines_length("\nb", 2), 0);
+    QCOMPARE(all_but_last_lines_length("a\nb", 5), 0);
 }
 
 void test_units::commands() {

@@ -1,12 +1,18 @@
 #include "ui/frmain.h"
+#include "ui/status_area.h"
 
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTextEdit>
 
+// A reading that comes after a quiet spell is shown at once, which spares a wakeup per reading at
+// the instrument's usual rates; within a spell the frame waits and gathers what comes.
 void frmain::show_in_next_frame() {
-    if (!frame_timer.isActive())
-        frame_timer.start();
+    if (frame_timer.isActive())
+        return;
+    const bool quiet =
+        !since_last_frame.isValid() || since_last_frame.elapsed() >= display_quiet_ms;
+    frame_timer.start(quiet ? 0 : display_frame_ms);
 }
 
 // The read-outs' rounded corners and the scroll bar's edge let the group boxes behind them show
@@ -38,8 +44,16 @@ void frmain::show_frame() {
             edit->setText(**text);
         text->reset();
     }
-    if (!next_frame.status.isEmpty()) {
-        append_status(next_frame.status);
-        next_frame.status.resize(0); // keeps its buffer for the next frame
-    }
+    since_last_frame.start();
+
+    QString &pending = next_frame.status;
+    if (pending.isEmpty())
+        return;
+    // What an area's worth of newer lines follows would be trimmed as soon as it was in.
+    pending.remove(0, all_but_last_lines_length(pending, status_max_lines));
+    const int now = first_lines_length(pending, status_lines_per_insert);
+    append_status(now == pending.size() ? pending : pending.left(now));
+    pending.remove(0, now); // keeps its buffer for the next frame
+    if (!pending.isEmpty())
+        frame_timer.start(0); // the rest of a flood's backlog, once the port has been read
 }

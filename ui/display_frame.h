@@ -8,8 +8,12 @@
 // frame starts a single-shot timer of this length, and its frame shows everything gathered
 // meanwhile. Short enough that the screen is never more than 40 ms behind the last record and
 // that readings 100 ms apart each get a frame of their own; long enough that at line speed a
-// frame carries a dozen records.
+// frame carries a score of records, and at 30 a second two.
 constexpr int display_frame_ms = 35;
+
+// A change this long after the last frame is shown at once: readings at up to 10 a second get
+// their frame without waiting for the timer.
+constexpr int display_quiet_ms = 90;
 
 // What the next frame shows: the read-outs' latest texts, and the status text since the last
 // frame.

@@ -21,7 +21,6 @@ frmain::frmain(QWidget *parent) : QWidget(parent) {
     watch_port_errors();
 
     frame_timer.setSingleShot(true);
-    frame_timer.setInterval(display_frame_ms);
     connect(&frame_timer, &QTimer::timeout, this, &frmain::show_frame);
 
     QGridLayout *grid = new QGridLayout(this);

@@ -3,6 +3,7 @@
 
 #include "ui/display_frame.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -112,6 +113,7 @@ private:
     QByteArray rx_chunk; // what the last pass read
     display_frame next_frame;
     QTimer frame_timer;
+    QElapsedTimer since_last_frame;
 
     // Set once Qt refuses to run event loops (the application is quitting): waits end at once
     // and nothing more is written.

@@ -41,3 +41,28 @@ void frmain::append_status(const QString &text) {
     QScrollBar *bar = staus_show->verticalScrollBar();
     bar->setValue(bar->maximum());
 }
+
+int first_lines_length(const QString &text, int lines) {
+    int at = 0;
+    for (int n = 0; n < lines; ++n) {
+        const int end = text.indexOf(QLatin1Char('\n'), at);
+        if (end < 0)
+            return text.size();
+        at = end + 1;
+    }
+    return at;
+}
+
+int all_but_last_lines_length(const QString &text, int lines) {
+    int at = text.size();
+    if (text.endsWith(QLatin1Char('\n')))
+        --at; // the last line's own end
+    for (int n = 0; n < lines; ++n) {
+        if (at <= 0)
+            return 0;
+        at = text.lastIndexOf(QLatin1Char('\n'), at - 1);
+        if (at < 0)
+            return 0;
+    }
+    return at + 1;
+}
