@@ -32,7 +32,8 @@ void frmain::repaint_changes_alone() {
 }
 
 // In the order a pass updates them: temperature, average, velocity, then the status area in one
-// insert. A read-out whose text is unchanged is left alone, so it is not repainted.
+// insert (a flood's backlog in several). A read-out whose text is unchanged is left alone, so it
+// is not repainted.
 void frmain::show_frame() {
     repaint_changes_alone();
     const std::pair<std::optional<QString> *, QLineEdit *> readouts[] = {
