@@ -1,5 +1,6 @@
 // Figures for the serial link: records pushed through a real pseudo-terminal into the real window
 // (offscreen). Prints one table; not a test.
+#include "app/startup.h"
 #include "ui/frmain.h"
 
 #include <QApplication>
@@ -86,6 +87,13 @@ void wait_for(frmain &w, long last, int poll_ms = 1) {
         QTest::qWait(poll_ms);
 }
 
+// Waits until the window has shown everything it decoded: the read-outs and the status area
+// follow a frame later, and a flood's echoes over several frames.
+void wait_shown(frmain &w) {
+    while (w.frame_pending())
+        QTest::qWait(1);
+}
+
 // Waits for the writer while the window keeps reading the line.
 void reap(pid_t pid, int poll_ms = 2) {
     while (waitpid(pid, nullptr, WNOHANG) != pid)
@@ -101,6 +109,7 @@ int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication app(argc, argv);
+    drop_style_sheet_noise();
     const bool quick = argc > 1 && QByteArray(argv[1]) == "--quick";
     signal(SIGCHLD, SIG_DFL);
 
@@ -152,6 +161,7 @@ int main(int argc, char **argv) {
     w.save_busy = false;
     clock.restart();
     w.ReadMyCom_slot();
+    wait_shown(w);
     const qint64 catch_up = clock.elapsed();
     next += 18000;
     const bool newest =
@@ -184,11 +194,13 @@ int main(int argc, char **argv) {
     writer = start_writer(next, 100000, 0);
     wait_for(w, next + 100000 - 1);
     reap(writer);
+    wait_shown(w);
     next += 100000;
     const long rss_100k = rss_kb();
     writer = start_writer(next, total - 100000, 0);
     wait_for(w, next + total - 100000 - 1);
     reap(writer);
+    wait_shown(w);
     next += total - 100000;
     const long rss_1m = rss_kb();
     row(qPrintable(QString("resident MB after 100,000 / after %1 records").arg(total)),
