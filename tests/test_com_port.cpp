@@ -3,22 +3,16 @@
 // configuration sequence has come. tools/windows-check runs each function on its own against a
 // fresh instrument. Skipped when ORVANE_TEST_PORT is unset.
 #include "support/app_window.h"
+#include "support/observe.h"
 #include "support/test_main.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
-#include <sys/resource.h>
-#endif
 
 namespace {
 const QByteArray record = "$ 1486.512 25.400\r\n";
@@ -34,27 +28,6 @@ bool open_test_port(app_window &w) {
     w->port_combo->setCurrentIndex(index);
     QTest::mouseClick(w->open_button, Qt::LeftButton);
     return w->serial_port->isOpen() && w->open_button->text() == "关闭串口";
-}
-
-QByteArray read_file(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-qint64 cpu_ms() {
-#ifndef Q_OS_WIN
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
-#else
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto ms = [](const FILETIME &t) {
-        return ((qint64(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000;
-    };
-    return ms(kernel) + ms(user);
-#endif
 }
 
 // Records for a while into a new file and returns what landed on disk.

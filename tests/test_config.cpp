@@ -4,7 +4,6 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -200,9 +199,7 @@ void test_config::replies_go_to_status_not_file() {
     pty->write("$ 1486.5 25.0\r\n");
     QTRY_VERIFY(f->staus_show->toPlainText().contains("$ 1486.5 25.0"));
     press(f->save_data_button);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray body = file.readAll();
+    const QByteArray body = read_file(path);
     QVERIFY(!body.contains("OK uart"));
     QVERIFY(body.contains("$ 1486.5 25.0\r\n"));
 }

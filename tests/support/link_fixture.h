@@ -2,6 +2,7 @@
 #define LINK_FIXTURE_H
 
 #include "support/app_window.h"
+#include "support/observe.h"
 #include "support/pty_instrument.h"
 
 #include <QByteArray>
@@ -18,12 +19,5 @@ void wait_for_frame(app_window &w);
 
 // Sends bytes as the instrument and lets the window read them.
 void feed(pty_instrument &pty, const QByteArray &bytes, int settle_ms = 60);
-
-// A whole file, or "<unreadable>" when it cannot be read (so no expectation of empty content
-// passes by accident).
-QByteArray read_file(const QString &path);
-
-// User plus system CPU time of this process, in milliseconds.
-qint64 cpu_ms();
 
 #endif
