@@ -168,6 +168,14 @@ void test_link::decoding() {
     // The text area shows each CR LF as one line break.
     QCOMPARE(f->staus_show->toPlainText(), QString(status).replace("\r\n", "\n"));
     QCOMPARE(f->avg_velocity_edit->text(), QString("0000.000"));
+    // A read-out repainted alone shows the same pixels as the window drawn whole.
+    for (readout *r : {f->velocity_edit, f->temperature_edit}) {
+        QVERIFY(r->keeps_background());
+        const QImage alone = on_screen(r);
+        r->forget_background();
+        f->repaint();
+        QCOMPARE(on_screen(r), alone);
+    }
 }
 
 void test_link::block_average_of_five() {

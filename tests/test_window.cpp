@@ -1,5 +1,6 @@
 // What the operator sees right after start: texts, selections, fonts, grids and the window size.
 #include "support/app_window.h"
+#include "support/observe.h"
 #include "support/test_main.h"
 #include "ui/frmain.h"
 
@@ -44,6 +45,8 @@ private slots:
     void combo_items_data();
     void combo_items();
     void readouts();
+    void readout_pixels_data();
+    void readout_pixels();
     void enabled_states();
     void fonts_data();
     void fonts();
@@ -181,6 +184,33 @@ void test_window::readouts() {
     QVERIFY(!w->save_busy);
     QVERIFY(!w->serial_port->isOpen());
     QCOMPARE(w->serial_port->parent(), static_cast<QObject *>(w.get()));
+}
+
+void test_window::readout_pixels_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("reading") << "1486.512";
+    QTest::newRow("temperature with its line end") << "25.400\r\n";
+    QTest::newRow("empty") << "";
+    QTest::newRow("too long to fit") << QString(60, '9');
+}
+
+// A read-out repainted alone, many times over, shows the same pixels as the window drawn whole.
+void test_window::readout_pixels() {
+    QFETCH(QString, text);
+    app_window w;
+    readout *r = w->velocity_edit;
+    r->setText(text);
+    w->repaint();
+    const QImage whole = on_screen(r);
+    r->keep_background();
+    QVERIFY(r->keeps_background());
+    for (int i = 0; i < 20; ++i) {
+        r->setText(QString::number(1400 + i));
+        r->repaint();
+    }
+    r->setText(text);
+    r->repaint();
+    QCOMPARE(on_screen(r), whole);
 }
 
 void test_window::enabled_states() {

@@ -30,9 +30,9 @@ void frmain::data_setting() {
     avg_velocity_unit_label = new QLabel;
     temperature_unit_label = new QLabel;
 
-    velocity_edit = new QLineEdit;
-    avg_velocity_edit = new QLineEdit;
-    temperature_edit = new QLineEdit;
+    velocity_edit = new readout;
+    avg_velocity_edit = new readout;
+    temperature_edit = new readout;
 
     port_combo = new QComboBox;
     baud_combo = new QComboBox;

@@ -15,20 +15,20 @@ void frmain::show_in_next_frame() {
     frame_timer.start(quiet ? 0 : display_frame_ms);
 }
 
-// The read-outs' rounded corners and the scroll bar's edge let the group boxes behind them show
-// through, so every new reading had Qt repaint those boxes too, and Fusion draws them by
-// stretching a picture: the dearest part of a frame. What lies behind never changes, and the
-// backing store keeps it once the window has been painted: from then on these widgets are
-// repainted alone. (Their style sheet clears the attribute when it polishes them, so it is set
-// here and not when they are built.)
+// The read-outs and the scroll bar's edge let the group boxes behind them show through, so every
+// new reading had Qt repaint those boxes too, and Fusion draws them by stretching a picture: the
+// dearest part of a frame. Once the window has been painted the read-outs keep a picture of what
+// lies behind them, and the scroll bar paints every pixel of its own: from then on these widgets
+// are repainted alone. (The style sheet clears the attribute when it polishes the scroll bar, so
+// it is set here and not when it is built.)
 void frmain::repaint_changes_alone() {
     if (!testAttribute(Qt::WA_Mapped))
         return;
-    QWidget *const alone[] = {velocity_edit, avg_velocity_edit, temperature_edit,
-                              staus_show->verticalScrollBar()};
-    for (QWidget *w : alone)
-        if (!w->testAttribute(Qt::WA_OpaquePaintEvent))
-            w->setAttribute(Qt::WA_OpaquePaintEvent);
+    for (readout *r : {velocity_edit, avg_velocity_edit, temperature_edit})
+        r->keep_background();
+    QScrollBar *bar = staus_show->verticalScrollBar();
+    if (!bar->testAttribute(Qt::WA_OpaquePaintEvent))
+        bar->setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 // In the order a pass updates them: temperature, average, velocity, then the status area in one
@@ -36,7 +36,7 @@ void frmain::repaint_changes_alone() {
 // is not repainted.
 void frmain::show_frame() {
     repaint_changes_alone();
-    const std::pair<std::optional<QString> *, QLineEdit *> readouts[] = {
+    const std::pair<std::optional<QString> *, readout *> readouts[] = {
         {&next_frame.temperature, temperature_edit},
         {&next_frame.average, avg_velocity_edit},
         {&next_frame.velocity, velocity_edit}};

@@ -2,6 +2,7 @@
 #define FRMAIN_H
 
 #include "ui/display_frame.h"
+#include "ui/readout.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -48,11 +49,11 @@ public:
     QLabel *velocity_label;
     QLabel *avg_velocity_unit_label;
     QLabel *avg_velocity_label;
-    QLineEdit *avg_velocity_edit;
+    readout *avg_velocity_edit;
     QLabel *temperature_label;
     QLabel *temperature_unit_label;
-    QLineEdit *velocity_edit;
-    QLineEdit *temperature_edit;
+    readout *velocity_edit;
+    readout *temperature_edit;
 
     QGroupBox *machine_group;
     QLabel *machine_baud_label, *outrate_label, *outrate_range_label, *output_label, *temp_label;

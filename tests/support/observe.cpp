@@ -1,6 +1,8 @@
 #include "support/observe.h"
 
 #include <QFile>
+#include <QScreen>
+#include <QWidget>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -13,6 +15,14 @@ QByteArray read_file(const QString &path) {
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray("<unreadable>");
     return file.readAll();
+}
+
+QImage on_screen(QWidget *widget) {
+    QWidget *window = widget->window();
+    const QPoint at = widget->mapTo(window, QPoint());
+    return window->screen()
+        ->grabWindow(window->winId(), at.x(), at.y(), widget->width(), widget->height())
+        .toImage();
 }
 
 qint64 cpu_ms() {

@@ -1,0 +1,135 @@
+#include "ui/readout.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTextLayout>
+
+void readout::keep_background() {
+    if (!isVisible() || !window()->testAttribute(Qt::WA_Mapped))
+        return;
+    const QPoint at = mapTo(window(), QPoint());
+    if (keeps_background() && at == kept_at && window()->size() == kept_window_size)
+        return;
+    // A scaled picture would not land on the same pixels.
+    if (devicePixelRatioF() != 1.0)
+        return;
+    setAttribute(Qt::WA_OpaquePaintEvent, false); // or rendering leaves out what lies behind
+    QPixmap back(size());
+    back.fill(Qt::transparent);
+    taking = true;
+    window()->render(&back, QPoint(), QRegion(QRect(at, size())),
+                     QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    taking = false;
+
+    QPixmap front = back;
+    {
+        QPainter p(&front);
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &p, this);
+    }
+    behind = back;
+    panel = front;
+    kept_at = at;
+    kept_window_size = window()->size();
+    // The style sheet clears the attribute when it polishes the widget, so it is set here.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void readout::forget_background() {
+    behind = QPixmap();
+    panel = QPixmap();
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void readout::paintEvent(QPaintEvent *event) {
+    if (taking)
+        return;
+    if (!keeps_background())
+        return QLineEdit::paintEvent(event);
+    if (paint_text_on_panel())
+        return;
+    {
+        QPainter p(this);
+        p.drawPixmap(0, 0, behind);
+    }
+    QLineEdit::paintEvent(event);
+}
+
+// What QLineEdit::paintEvent does for a disabled line edit whose text fits: the panel, then the
+// text centred in the contents and clipped to them. Anything else (focus, a selection, a text
+// too long, right-to-left) is left to the line edit.
+bool readout::paint_text_on_panel() {
+    const QString shown = text();
+    if (isEnabled() || hasFocus() || hasSelectedText() || echoMode() != Normal ||
+        !inputMask().isEmpty() || !actions().isEmpty() || isClearButtonEnabled() ||
+        layoutDirection() != Qt::LeftToRight || shown.isRightToLeft() ||
+        (alignment() & Qt::AlignVertical_Mask) != Qt::AlignVCenter ||
+        (alignment() & Qt::AlignHorizontal_Mask) != Qt::AlignHCenter)
+        return false;
+
+    // The line edit shows control characters and separators as blanks.
+    QString display = shown;
+    for (QChar &c : display)
+        if ((c.unicode() < 0x20 && c.unicode() != 0x09) || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter)
+            c = QLatin1Char(' ');
+    QTextLayout layout(display, font());
+    QTextOption text_option = layout.textOption();
+    text_option.setTextDirection(Qt::LeftToRight);
+    text_option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(text_option);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents = style()
+                               ->subElementRect(QStyle::SE_LineEditContents, &option, this)
+                               .marginsRemoved(textMargins());
+    const int horizontal_margin = 2; // the line edit's own
+    const QFontMetrics metrics = fontMetrics();
+    const QRect line_rect(contents.x() + horizontal_margin,
+                          contents.y() + (contents.height() - metrics.height() + 1) / 2,
+                          contents.width() - 2 * horizontal_margin, metrics.height());
+    const int width_used = qRound(line.naturalTextWidth()) + 1;
+    if (width_used > line_rect.width())
+        return false;
+    const int hscroll = (width_used - line_rect.width()) / 2;
+    const QPoint top_left =
+        line_rect.topLeft() - QPoint(hscroll, qRound(line.ascent()) - metrics.ascent());
+
+    QPainter p(this);
+    p.drawPixmap(0, 0, panel);
+    p.setClipRect(contents);
+    p.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    layout.draw(&p, top_left, {}, contents);
+    return true;
+}
+
+void readout::changeEvent(QEvent *event) {
+    switch (event->type()) {
+    case QEvent::StyleChange:
+    case QEvent::PaletteChange:
+    case QEvent::FontChange:
+    case QEvent::EnabledChange:
+    case QEvent::LayoutDirectionChange:
+        forget_background();
+        break;
+    default:
+        break;
+    }
+    QLineEdit::changeEvent(event);
+}
+
+void readout::moveEvent(QMoveEvent *event) {
+    forget_background();
+    QLineEdit::moveEvent(event);
+}
+
+void readout::resizeEvent(QResizeEvent *event) {
+    forget_background();
+    QLineEdit::resizeEvent(event);
+}

@@ -1,0 +1,40 @@
+#ifndef READOUT_H
+#define READOUT_H
+
+#include <QLineEdit>
+#include <QPixmap>
+
+// One of the three large read-outs: a disabled line edit under its own style sheet. Its rounded
+// border is the dearest thing on a frame, and its corners let what lies behind show through, so
+// every new reading had Qt repaint the group box behind it too. Once the window has been painted
+// it keeps two pictures, what lies behind it and that with its empty panel on top, and paints a
+// new reading as the panel's picture plus the text, laid out as the line edit lays it out: the
+// same pixels, without the group box and without drawing the border again.
+class readout : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+    // Takes both pictures if it has none and can take them; from then on it paints alone.
+    void keep_background();
+    // Drops them: it paints as any line edit until the next keep_background().
+    void forget_background();
+    bool keeps_background() const { return !panel.isNull(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    bool paint_text_on_panel();
+
+    // Where in the window the pictures were taken, and the window's size then.
+    QPoint kept_at;
+    QSize kept_window_size;
+    QPixmap behind;
+    QPixmap panel;
+    bool taking = false;
+};
+
+#endif
