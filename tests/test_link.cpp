@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -259,6 +260,13 @@ void test_link::status_area_stays_bounded() {
     QCOMPARE(f->avg_velocity_edit->text(), QString("1049.000"));
     QCOMPARE(f->staus_show->toPlainText(), QString(burst).replace("\r\n", "\n"));
     QVERIFY(view_at_end(f->staus_show));
+    // The operator has selected the first line: the next echo still goes at the end.
+    QTextCursor first(f->staus_show->document());
+    first.select(QTextCursor::LineUnderCursor);
+    f->staus_show->setTextCursor(first);
+    pty->write("$ 1050.000 21.0\r\n");
+    QTRY_VERIFY(f->staus_show->toPlainText().endsWith("$ 1049.000 249.0\n$ 1050.000 21.0\n"));
+    QVERIFY(f->staus_show->toPlainText().startsWith("$ 1000.000 20.0\n$ 1001.000 21.0\n"));
 
     const int records = 25000;
     QByteArray flood;

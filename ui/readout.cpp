@@ -16,19 +16,23 @@ void readout::keep_background() {
         return;
     setAttribute(Qt::WA_OpaquePaintEvent, false); // or rendering leaves out what lies behind
     QPixmap back(size());
-    back.fill(Qt::transparent);
+    back.fill(Qt::black); // opaque, so that it is copied and not blended; the window covers it
     taking = true;
     window()->render(&back, QPoint(), QRegion(QRect(at, size())),
                      QWidget::DrawWindowBackground | QWidget::DrawChildren);
     taking = false;
 
+    QStyleOptionFrame option;
+    initStyleOption(&option);
     QPixmap front = back;
     {
         QPainter p(&front);
-        QStyleOptionFrame option;
-        initStyleOption(&option);
         style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &p, this);
     }
+    panel_contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    const QFontMetrics metrics = fontMetrics();
+    line_height = metrics.height();
+    line_ascent = metrics.ascent();
     behind = back;
     panel = front;
     kept_at = at;
@@ -84,22 +88,17 @@ bool readout::paint_text_on_panel() {
     const QTextLine line = layout.createLine();
     layout.endLayout();
 
-    QStyleOptionFrame option;
-    initStyleOption(&option);
-    const QRect contents = style()
-                               ->subElementRect(QStyle::SE_LineEditContents, &option, this)
-                               .marginsRemoved(textMargins());
+    const QRect contents = panel_contents.marginsRemoved(textMargins());
     const int horizontal_margin = 2; // the line edit's own
-    const QFontMetrics metrics = fontMetrics();
     const QRect line_rect(contents.x() + horizontal_margin,
-                          contents.y() + (contents.height() - metrics.height() + 1) / 2,
-                          contents.width() - 2 * horizontal_margin, metrics.height());
+                          contents.y() + (contents.height() - line_height + 1) / 2,
+                          contents.width() - 2 * horizontal_margin, line_height);
     const int width_used = qRound(line.naturalTextWidth()) + 1;
     if (width_used > line_rect.width())
         return false;
     const int hscroll = (width_used - line_rect.width()) / 2;
     const QPoint top_left =
-        line_rect.topLeft() - QPoint(hscroll, qRound(line.ascent()) - metrics.ascent());
+        line_rect.topLeft() - QPoint(hscroll, qRound(line.ascent()) - line_ascent);
 
     QPainter p(this);
     p.drawPixmap(0, 0, panel);

@@ -34,6 +34,10 @@ private:
     QSize kept_window_size;
     QPixmap behind;
     QPixmap panel;
+    // Where the panel's text goes, and the font's line height and ascent.
+    QRect panel_contents;
+    int line_height = 0;
+    int line_ascent = 0;
     bool taking = false;
 };
 

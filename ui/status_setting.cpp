@@ -24,7 +24,10 @@ void frmain::status_setting() {
 }
 
 void frmain::append_status(const QString &text) {
-    staus_show->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
+    // Moving the cursor lays out the last lines again; it is usually at the end already.
+    const QTextCursor at = staus_show->textCursor();
+    if (!at.atEnd() || at.hasSelection())
+        staus_show->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
     staus_show->insertPlainText(text);
 
     QTextDocument *doc = staus_show->document();
