@@ -15,7 +15,7 @@ PARTS = [
     ("read-outs: setText", r"QLineEdit::setText|QWidgetLineControl::internalSetText"),
     ("serial read (QSerialPort, read())", r"QSerialPort|QIODevice::read"),
     ("decoding, average (rest of ReadMyCom_slot)", r"frmain::ReadMyCom_slot"),
-    ("painting the three read-outs (QLineEdit)", r"QLineEdit::paintEvent"),
+    ("painting the three read-outs", r"readout::paintEvent|QLineEdit::paintEvent"),
     ("painting the status area (QTextEdit)", r"QTextEdit::paintEvent|QWidgetTextControl::draw"),
     ("painting the group boxes (QGroupBox)", r"QGroupBox::paintEvent"),
     ("painting the rest (labels, backgrounds)", r"QWidgetPrivate::drawWidget|paintEvent"),

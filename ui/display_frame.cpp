@@ -1,6 +1,7 @@
 #include "ui/frmain.h"
 #include "ui/status_area.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTextEdit>
@@ -48,13 +49,15 @@ void frmain::show_frame() {
     since_last_frame.start();
 
     QString &pending = next_frame.status;
-    if (pending.isEmpty())
-        return;
-    // What an area's worth of newer lines follows would be trimmed as soon as it was in.
-    pending.remove(0, all_but_last_lines_length(pending, status_max_lines));
-    const int now = first_lines_length(pending, status_lines_per_insert);
-    append_status(now == pending.size() ? pending : pending.left(now));
-    pending.remove(0, now); // keeps its buffer for the next frame
-    if (!pending.isEmpty())
-        frame_timer.start(0); // the rest of a flood's backlog, once the port has been read
+    if (!pending.isEmpty()) {
+        // What an area's worth of newer lines follows would be trimmed as soon as it was in.
+        pending.remove(0, all_but_last_lines_length(pending, status_max_lines));
+        const int now = first_lines_length(pending, status_lines_per_insert);
+        append_status(now == pending.size() ? pending : pending.left(now));
+        pending.remove(0, now); // keeps its buffer for the next frame
+        if (!pending.isEmpty())
+            frame_timer.start(0); // the rest of a flood's backlog, once the port has been read
+    }
+    // Paint the frame now rather than in one more turn of the event loop.
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
 }
