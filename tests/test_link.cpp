@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -26,6 +27,14 @@ QList<QComboBox *> port_controls(frmain *w) {
 bool view_at_end(QTextEdit *area) {
     const QPoint bottom(4, area->viewport()->height() - 4);
     return area->cursorForPosition(bottom).blockNumber() >= area->document()->blockCount() - 2;
+}
+
+// Whether a widget on screen shows what it shows when the window and it are painted afresh.
+bool drawn_afresh(QWidget *widget) {
+    const QImage now = on_screen(widget);
+    widget->window()->repaint();
+    widget->repaint();
+    return on_screen(widget) == now;
 }
 
 bool all_enabled(frmain *w, bool enabled) {
@@ -169,13 +178,11 @@ void test_link::decoding() {
     // The text area shows each CR LF as one line break.
     QCOMPARE(f->staus_show->toPlainText(), QString(status).replace("\r\n", "\n"));
     QCOMPARE(f->avg_velocity_edit->text(), QString("0000.000"));
-    // A read-out repainted alone shows the same pixels as the window drawn whole.
+    // A read-out painted from its kept pictures shows what it shows when painted afresh.
     for (readout *r : {f->velocity_edit, f->temperature_edit}) {
         QVERIFY(r->keeps_background());
-        const QImage alone = on_screen(r);
         r->forget_background();
-        f->repaint();
-        QCOMPARE(on_screen(r), alone);
+        QVERIFY(drawn_afresh(r));
     }
 }
 
@@ -247,6 +254,14 @@ void test_link::accumulator_stays_bounded() {
 void test_link::status_area_stays_bounded() {
     frmain *f = w->get();
     f->avg_point_count = 1;
+    // While the record is short, every few lines more change the slider.
+    for (int lines : {8, 16}) {
+        pty->write(QByteArray("$ 1486.000 25.000\r\n").repeated(8));
+        QTRY_COMPARE(f->staus_show->document()->blockCount(), lines + 1);
+        wait_for_frame(*w);
+        QVERIFY(drawn_afresh(f->staus_show->verticalScrollBar()));
+    }
+    f->staus_show->clear();
     // A burst in one write: within a frame after it, the last record in the read-outs and
     // every echo in order, with the last in view.
     QByteArray burst;
@@ -284,6 +299,12 @@ void test_link::status_area_stays_bounded() {
         QString("$ %1.000 25.000\n").arg(1400 + records - 1)));
     QVERIFY(!f->staus_show->toPlainText().contains("$ 1400.000 "));
     QVERIFY(view_at_end(f->staus_show));
+    // One line more in a long record leaves the slider where it was.
+    pty->write("$ 1486.000 25.000\r\n");
+    QTRY_VERIFY(f->staus_show->toPlainText().endsWith("$ 1486.000 25.000\n"));
+    wait_for_frame(*w);
+    QVERIFY(view_at_end(f->staus_show));
+    QVERIFY(drawn_afresh(f->staus_show->verticalScrollBar()));
 }
 
 void test_link::transmission() {

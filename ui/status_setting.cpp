@@ -1,5 +1,6 @@
 #include "ui/frmain.h"
 #include "ui/status_area.h"
+#include "ui/status_scroll_bar.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QGroupBox>
@@ -17,6 +18,7 @@ void frmain::status_setting() {
     QHBoxLayout *layout = new QHBoxLayout;
     staus_show->setFont(QFont("Times", 10, 75));
     staus_show->setReadOnly(true);
+    staus_show->setVerticalScrollBar(new status_scroll_bar);
     // Read-only: an undo stack would only keep a copy of every insert.
     staus_show->document()->setUndoRedoEnabled(false);
     layout->addWidget(staus_show, 0);

@@ -1,0 +1,35 @@
+#ifndef STATUS_SCROLL_BAR_H
+#define STATUS_SCROLL_BAR_H
+
+#include <QScrollBar>
+
+// The status area's scroll bar. Every insert changes its range and its value, and a plain scroll
+// bar repaints itself each time, gradients and all, though once the area holds a few hundred
+// lines the slider moves by less than a pixel a frame. This one repaints when what it shows
+// changes: its slider, its buttons or its state.
+class status_scroll_bar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    // What the picture depends on, besides the palette and the size, which repaint it anyway.
+    struct look {
+        QRect rect, slider;
+        int state = 0, active = 0;
+        bool empty = false, at_start = false, at_end = false;
+        bool operator==(const look &o) const {
+            return rect == o.rect && slider == o.slider && state == o.state && active == o.active &&
+                   empty == o.empty && at_start == o.at_start && at_end == o.at_end;
+        }
+    };
+    look current_look() const;
+
+    look painted;
+    bool has_painted = false;
+};
+
+#endif
