@@ -19,9 +19,15 @@ status_scroll_bar::look status_scroll_bar::current_look() const {
 }
 
 void status_scroll_bar::sliderChange(SliderChange change) {
-    if (has_painted && current_look() == painted)
+    if (held || (has_painted && current_look() == painted))
         return;
     QScrollBar::sliderChange(change);
+}
+
+void status_scroll_bar::release() {
+    held = false;
+    if (!has_painted || !(current_look() == painted))
+        update();
 }
 
 void status_scroll_bar::paintEvent(QPaintEvent *event) {

@@ -11,6 +11,11 @@ class status_scroll_bar : public QScrollBar {
 public:
     using QScrollBar::QScrollBar;
 
+    // An insert changes the range, then the value: held between the two calls, the bar repaints
+    // once at the end, and only if it looks different then.
+    void hold() { held = true; }
+    void release();
+
 protected:
     void sliderChange(SliderChange change) override;
     void paintEvent(QPaintEvent *event) override;
@@ -30,6 +35,7 @@ private:
 
     look painted;
     bool has_painted = false;
+    bool held = false;
 };
 
 #endif

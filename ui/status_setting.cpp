@@ -26,6 +26,9 @@ void frmain::status_setting() {
 }
 
 void frmain::append_status(const QString &text) {
+    // The area's own bar, set in status_setting().
+    status_scroll_bar *bar = static_cast<status_scroll_bar *>(staus_show->verticalScrollBar());
+    bar->hold();
     // Moving the cursor lays out the last lines again; it is usually at the end already.
     const QTextCursor at = staus_show->textCursor();
     if (!at.atEnd() || at.hasSelection())
@@ -43,8 +46,8 @@ void frmain::append_status(const QString &text) {
     // After an insert of many lines their layout is still pending, and with it the end of the
     // scroll range: finish it, then show the last line.
     doc->documentLayout()->documentSize();
-    QScrollBar *bar = staus_show->verticalScrollBar();
     bar->setValue(bar->maximum());
+    bar->release();
 }
 
 int first_lines_length(const QString &text, int lines) {
