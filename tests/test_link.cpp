@@ -29,14 +29,6 @@ bool view_at_end(QTextEdit *area) {
     return area->cursorForPosition(bottom).blockNumber() >= area->document()->blockCount() - 2;
 }
 
-// Whether a widget on screen shows what it shows when the window and it are painted afresh.
-bool drawn_afresh(QWidget *widget) {
-    const QImage now = on_screen(widget);
-    widget->window()->repaint();
-    widget->repaint();
-    return on_screen(widget) == now;
-}
-
 bool all_enabled(frmain *w, bool enabled) {
     for (QComboBox *c : port_controls(w))
         if (c->isEnabled() != enabled)

@@ -25,6 +25,14 @@ QImage on_screen(QWidget *widget) {
         .toImage();
 }
 
+bool drawn_afresh(QWidget *widget) {
+    const QImage now = on_screen(widget);
+    // The window's repaint alone has been seen to leave the status area's scroll bar as it was.
+    widget->window()->repaint();
+    widget->repaint();
+    return on_screen(widget) == now;
+}
+
 qint64 cpu_ms() {
 #ifdef Q_OS_WIN
     FILETIME created, exited, kernel, user;

@@ -16,6 +16,9 @@ QByteArray read_file(const QString &path);
 // A widget as its window shows it on the screen, border to border.
 QImage on_screen(QWidget *widget);
 
+// Whether a widget on screen shows what it shows once the window and it are painted afresh.
+bool drawn_afresh(QWidget *widget);
+
 // User plus system CPU time of this process, in milliseconds.
 qint64 cpu_ms();
 
