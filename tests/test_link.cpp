@@ -148,6 +148,12 @@ void test_link::decoding_data() {
         << "25.1\r\n"
         << "$ 1486.5 25.0\r\n$ 1487.0 25.1\r\n"
         << 2;
+    QTest::newRow("right-to-left letters")
+        << QList<QByteArray>{"$ 1486.0 1\r\n$ \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d 2\r\n$ 1487.0 3\r\n"}
+        << "1487.0"
+        << "3\r\n"
+        << QString::fromUtf8("$ 1486.0 1\r\n$ \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d 2\r\n$ 1487.0 3\r\n")
+        << 3;
     QTest::newRow("plain text, not markup") << QList<QByteArray>{"$ <b>&amp; 1\r\n"} << "<b>&amp;"
                                             << "1\r\n"
                                             << "$ <b>&amp; 1\r\n"
@@ -170,6 +176,11 @@ void test_link::decoding() {
     // The text area shows each CR LF as one line break.
     QCOMPARE(f->staus_show->toPlainText(), QString(status).replace("\r\n", "\n"));
     QCOMPARE(f->avg_velocity_edit->text(), QString("0000.000"));
+    // Each line reads in the direction its own text gives it.
+    QTextDocument fresh(f->staus_show->toPlainText());
+    for (QTextBlock a = f->staus_show->document()->begin(), b = fresh.begin(); a.isValid();
+         a = a.next(), b = b.next())
+        QCOMPARE(a.textDirection(), b.textDirection());
     // A read-out painted from its kept pictures shows what it shows when painted afresh.
     for (readout *r : {f->velocity_edit, f->temperature_edit}) {
         QVERIFY(r->keeps_background());

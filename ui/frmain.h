@@ -98,6 +98,7 @@ protected:
 
 private:
     void append_status(const QString &text);             // ui/status_setting.cpp
+    void state_direction(const QString &text);           // ui/status_setting.cpp
     void watch_port_errors();                            // link/open_port.cpp
     void port_error(QSerialPort::SerialPortError error); // link/open_port.cpp
     void set_port_controls_enabled(bool enabled);        // link/open_port.cpp

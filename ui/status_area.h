@@ -26,4 +26,7 @@ int first_lines_length(const QString &text, int lines);
 // than that many lines loses it anyway once the rest is in.
 int all_but_last_lines_length(const QString &text, int lines);
 
+// Whether text may hold letters of a right-to-left script; false only where it surely holds none.
+bool may_read_right_to_left(const QString &text);
+
 #endif

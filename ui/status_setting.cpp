@@ -33,6 +33,7 @@ void frmain::append_status(const QString &text) {
     const QTextCursor at = staus_show->textCursor();
     if (!at.atEnd() || at.hasSelection())
         staus_show->moveCursor(QTextCursor::End, QTextCursor::MoveAnchor);
+    state_direction(text);
     staus_show->insertPlainText(text);
 
     QTextDocument *doc = staus_show->document();
@@ -48,6 +49,34 @@ void frmain::append_status(const QString &text) {
     doc->documentLayout()->documentSize();
     bar->setValue(bar->maximum());
     bar->release();
+}
+
+// Without a stated direction the area finds each line's by scanning its text, again for every
+// line it passes while laying out an insert: stating left to right spares that. A line gets the
+// stated direction only when neither it nor the rest of its block could read right to left,
+// where the scan would have found the same.
+void frmain::state_direction(const QString &text) {
+    QTextCursor end = staus_show->textCursor();
+    const bool may_be_right_to_left =
+        may_read_right_to_left(end.block().text()) || may_read_right_to_left(text);
+    const Qt::LayoutDirection wanted =
+        may_be_right_to_left ? Qt::LayoutDirectionAuto : Qt::LeftToRight;
+    QTextBlockFormat format = end.blockFormat();
+    if (format.layoutDirection() == wanted)
+        return;
+    if (may_be_right_to_left)
+        format.clearProperty(QTextFormat::LayoutDirection);
+    else
+        format.setLayoutDirection(Qt::LeftToRight);
+    end.setBlockFormat(format);
+}
+
+bool may_read_right_to_left(const QString &text) {
+    // The first right-to-left script, Hebrew, starts at U+0590; surrogates are above it too.
+    for (const QChar c : text)
+        if (c.unicode() >= 0x0590)
+            return true;
+    return false;
 }
 
 int first_lines_length(const QString &text, int lines) {
