@@ -202,12 +202,13 @@ void test_window::readout_pixels() {
     readout *r = w->velocity_edit;
     r->keep_background();
     QVERIFY(r->keeps_background());
+    // Texts of changing widths, each repainted where it changed only, as frames show them.
     for (int i = 0; i < 20; ++i) {
-        r->setText(QString::number(1400 + i));
-        r->repaint();
+        r->show_text(QString::number(1400 + i).repeated(1 + i % 3));
+        QCoreApplication::sendPostedEvents(r->window(), QEvent::UpdateRequest);
     }
-    r->setText(text);
-    r->repaint();
+    r->show_text(text);
+    QCoreApplication::sendPostedEvents(r->window(), QEvent::UpdateRequest);
     r->forget_background();
     QVERIFY(drawn_afresh(r));
 }

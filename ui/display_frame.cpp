@@ -43,7 +43,7 @@ void frmain::show_frame() {
         {&next_frame.velocity, velocity_edit}};
     for (const auto &[text, edit] : readouts) {
         if (*text && edit->text() != **text)
-            edit->setText(**text);
+            edit->show_text(**text);
         text->reset();
     }
     since_last_frame.start();

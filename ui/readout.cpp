@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
-#include <QTextLayout>
 
 void readout::keep_background() {
     if (!isVisible() || !window()->testAttribute(Qt::WA_Mapped))
@@ -33,6 +32,8 @@ void readout::keep_background() {
     const QFontMetrics metrics = fontMetrics();
     line_height = metrics.height();
     line_ascent = metrics.ascent();
+    // Antialiasing and hinting may add a pixel or two to the font's own bearings.
+    overhang = qMax(0, -qMin(metrics.minLeftBearing(), metrics.minRightBearing())) + 2;
     behind = back;
     panel = front;
     kept_at = at;
@@ -44,27 +45,52 @@ void readout::keep_background() {
 void readout::forget_background() {
     behind = QPixmap();
     panel = QPixmap();
+    laid_out.clear();
+    shown_area = QRect();
     setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void readout::show_text(const QString &text) {
+    if (!keeps_background() || shown_area.isNull() || !updatesEnabled()) {
+        setText(text);
+        return;
+    }
+    // The line edit would repaint all of itself: outside the old and the new text it shows the
+    // panel's picture already.
+    setAttribute(Qt::WA_UpdatesDisabled);
+    setText(text);
+    setAttribute(Qt::WA_UpdatesDisabled, false);
+    if (lay_out_shown_text())
+        update(shown_area | text_area);
+    else
+        update();
 }
 
 void readout::paintEvent(QPaintEvent *event) {
     if (taking)
         return;
-    if (!keeps_background())
-        return QLineEdit::paintEvent(event);
-    if (paint_text_on_panel())
+    if (keeps_background() && lay_out_shown_text()) {
+        // Painted within the region asked for only, which holds all that changed.
+        QPainter p(this);
+        p.drawPixmap(0, 0, panel);
+        p.setClipRect(text_clip);
+        p.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+        layout.draw(&p, text_at, {}, text_clip);
+        shown_area = text_area;
         return;
-    {
+    }
+    if (keeps_background()) {
         QPainter p(this);
         p.drawPixmap(0, 0, behind);
     }
     QLineEdit::paintEvent(event);
+    shown_area = QRect();
 }
 
 // What QLineEdit::paintEvent does for a disabled line edit whose text fits: the panel, then the
 // text centred in the contents and clipped to them. Anything else (focus, a selection, a text
 // too long, right-to-left) is left to the line edit.
-bool readout::paint_text_on_panel() {
+bool readout::lay_out_shown_text() {
     const QString shown = text();
     if (isEnabled() || hasFocus() || hasSelectedText() || echoMode() != Normal ||
         !inputMask().isEmpty() || !actions().isEmpty() || isClearButtonEnabled() ||
@@ -79,16 +105,22 @@ bool readout::paint_text_on_panel() {
         if ((c.unicode() < 0x20 && c.unicode() != 0x09) || c == QChar::LineSeparator ||
             c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter)
             c = QLatin1Char(' ');
-    QTextLayout layout(display, font());
-    QTextOption text_option = layout.textOption();
-    text_option.setTextDirection(Qt::LeftToRight);
-    text_option.setFlags(QTextOption::IncludeTrailingSpaces);
-    layout.setTextOption(text_option);
-    layout.beginLayout();
-    const QTextLine line = layout.createLine();
-    layout.endLayout();
+    if (display != laid_out || layout.lineCount() == 0) {
+        layout.setText(display);
+        layout.setFont(font());
+        QTextOption text_option = layout.textOption();
+        text_option.setTextDirection(Qt::LeftToRight);
+        text_option.setFlags(QTextOption::IncludeTrailingSpaces);
+        layout.setTextOption(text_option);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        laid_out = display;
+    }
+    const QTextLine line = layout.lineAt(0);
 
-    const QRect contents = panel_contents.marginsRemoved(textMargins());
+    text_clip = panel_contents.marginsRemoved(textMargins());
+    const QRect &contents = text_clip;
     const int horizontal_margin = 2; // the line edit's own
     const QRect line_rect(contents.x() + horizontal_margin,
                           contents.y() + (contents.height() - line_height + 1) / 2,
@@ -97,14 +129,10 @@ bool readout::paint_text_on_panel() {
     if (width_used > line_rect.width())
         return false;
     const int hscroll = (width_used - line_rect.width()) / 2;
-    const QPoint top_left =
-        line_rect.topLeft() - QPoint(hscroll, qRound(line.ascent()) - line_ascent);
-
-    QPainter p(this);
-    p.drawPixmap(0, 0, panel);
-    p.setClipRect(contents);
-    p.setPen(palette().color(QPalette::Disabled, QPalette::Text));
-    layout.draw(&p, top_left, {}, contents);
+    text_at = line_rect.topLeft() - QPoint(hscroll, qRound(line.ascent()) - line_ascent);
+    text_area =
+        QRect(text_at.x() - overhang, contents.y(), width_used + 2 * overhang, contents.height())
+            .intersected(contents);
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTextLayout>
 
 // One of the three large read-outs: a disabled line edit under its own style sheet. Its rounded
 // border is the dearest thing on a frame, and its corners let what lies behind show through, so
@@ -19,6 +20,9 @@ public:
     // Drops them: it paints as any line edit until the next keep_background().
     void forget_background();
     bool keeps_background() const { return !panel.isNull(); }
+    // Shows text as setText() does; once the pictures are kept, only where the old and the new
+    // text lie is repainted.
+    void show_text(const QString &text);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -28,6 +32,9 @@ protected:
 
 private:
     bool paint_text_on_panel();
+    // Lays out what the line edit shows now, as it lays it out, and says where its pixels go;
+    // false when the line edit would show it otherwise (then it is painted as any line edit).
+    bool lay_out_shown_text();
 
     // Where in the window the pictures were taken, and the window's size then.
     QPoint kept_at;
@@ -38,6 +45,16 @@ private:
     QRect panel_contents;
     int line_height = 0;
     int line_ascent = 0;
+    // How far a glyph's pixels may reach beyond its advance, either side.
+    int overhang = 0;
+    // The text last laid out, its layout, where it goes and where its pixels may reach.
+    QString laid_out;
+    QTextLayout layout;
+    QPoint text_at;
+    QRect text_clip;
+    QRect text_area;
+    // Where the text on screen may have pixels: null when that is not known.
+    QRect shown_area;
     bool taking = false;
 };
 
