@@ -20,23 +20,8 @@ void append_chunk_text(QString &to, const QByteArray &chunk) {
     to.append(QString::fromUtf8(without_nul));
 }
 
-void take_records(QString &acc, const std::function<void(const QStringRef &body)> &take) {
-    int pos = 0;
-    for (;;) {
-        const int start = acc.indexOf(QLatin1Char('$'), pos);
-        if (start < 0) {
-            pos = acc.size();
-            break;
-        }
-        const int end = acc.indexOf(QLatin1String("\r\n"), start);
-        if (end < 0) {
-            pos = start;
-            break;
-        }
-        take(acc.midRef(start + 2, end - start));
-        pos = end + 2;
-    }
-    acc.remove(0, pos);
+void drop_taken_records(QString &acc, int taken) {
+    acc.remove(0, taken);
 
     // What is left starts with "$" and holds no line end. If it is too long to be a record, give
     // up on it, keeping the earliest later "$" from which the rest fits.

@@ -4,7 +4,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <optional>
 
 // Longest unterminated record the accumulator holds while it waits for the line end.
@@ -14,12 +13,34 @@ constexpr int max_pending_record = 4096;
 // instrument's usual output, is appended without a temporary string.
 void append_chunk_text(QString &to, const QByteArray &chunk);
 
+// What take_records does after the last complete record: removes the first `taken` characters
+// of the accumulator, then what is left if it is too long to become a record.
+void drop_taken_records(QString &acc, int taken);
+
 // Hands every complete record in the accumulator to take, in order, then removes them: take gets
 // the record's body, the text from two characters after the "$" (the "$" and its separator are
 // skipped) through the CR LF, valid only during the call. Text that can never become a record
 // (before the first "$") is dropped; an unterminated record longer than max_pending_record
-// characters is dropped as well.
-void take_records(QString &acc, const std::function<void(const QStringRef &body)> &take);
+// characters is dropped as well. A template, so that no std::function (and no allocation) is
+// made for every pass.
+template <typename Take> void take_records(QString &acc, Take &&take) {
+    int pos = 0;
+    for (;;) {
+        const int start = acc.indexOf(QLatin1Char('$'), pos);
+        if (start < 0) {
+            pos = acc.size();
+            break;
+        }
+        const int end = acc.indexOf(QLatin1String("\r\n"), start);
+        if (end < 0) {
+            pos = start;
+            break;
+        }
+        take(acc.midRef(start + 2, end - start));
+        pos = end + 2;
+    }
+    drop_taken_records(acc, pos);
+}
 
 // Sets fields to body split at every single space (empty fields kept), reusing the strings
 // fields already holds.
