@@ -108,6 +108,8 @@ bool readout::lay_out_shown_text() {
     if (display != laid_out || layout.lineCount() == 0) {
         layout.setText(display);
         layout.setFont(font());
+        // Or the layout drops its glyphs when done, and shapes the text again to paint it.
+        layout.setCacheEnabled(true);
         QTextOption text_option = layout.textOption();
         text_option.setTextDirection(Qt::LeftToRight);
         text_option.setFlags(QTextOption::IncludeTrailingSpaces);
