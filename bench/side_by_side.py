@@ -329,8 +329,10 @@ def measure(args):
     try:
         for rep in range(args.reps):
             log(f"repetition {rep + 1} of {args.reps}, {args.span:g} s per rate:")
-            for kind in kinds:
-                for rate in (*RATES, 0):
+            # The programs take turns at each rate, and which goes first alternates, so that the
+            # machine's drift over a run (seen up to a quarter) weighs on both alike.
+            for rate in (*RATES, 0):
+                for kind in kinds if rep % 2 == 0 else kinds[::-1]:
                     r = one_figure(kind, display, rate, args.span, args.idle)
                     results[kind.label].setdefault(rate, []).append(r)
     finally:
