@@ -31,7 +31,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    bool paint_text_on_panel();
     // Lays out what the line edit shows now, as it lays it out, and says where its pixels go;
     // false when the line edit would show it otherwise (then it is painted as any line edit).
     bool lay_out_shown_text();
