@@ -87,8 +87,8 @@ void readout::paintEvent(QPaintEvent *event) {
     shown_area = QRect();
 }
 
-// What QLineEdit::paintEvent does for a disabled line edit whose text fits: the panel, then the
-// text centred in the contents and clipped to them. Anything else (focus, a selection, a text
+// Places the text where QLineEdit::paintEvent places it for a disabled line edit whose text
+// fits: centred in the contents and clipped to them. Anything else (focus, a selection, a text
 // too long, right-to-left) is left to the line edit.
 bool readout::lay_out_shown_text() {
     const QString shown = text();
