@@ -6,10 +6,10 @@
 
 // The read-outs and the status area are updated at most once a frame: the first change after a
 // frame starts a single-shot timer of this length, and its frame shows everything gathered
-// meanwhile. Short enough that the screen is never more than 40 ms behind the last record and
-// that readings 100 ms apart each get a frame of their own; long enough that at line speed a
-// frame carries a score of records, and at 30 a second two.
-constexpr int display_frame_ms = 35;
+// meanwhile. Short enough that, with the frame's own millisecond or two, the screen is never more
+// than 40 ms behind the last record, and that readings 100 ms apart each get a frame of their
+// own; long enough that at line speed a frame carries a score of records, and at 30 a second two.
+constexpr int display_frame_ms = 37;
 
 // A change this long after the last frame is shown at once: readings at up to 10 a second get
 // their frame without waiting for the timer.

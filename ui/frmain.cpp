@@ -21,6 +21,8 @@ frmain::frmain(QWidget *parent) : QWidget(parent) {
     watch_port_errors();
 
     frame_timer.setSingleShot(true);
+    // A coarse timer may fire 5 % late: past the 40 ms the screen may lag.
+    frame_timer.setTimerType(Qt::PreciseTimer);
     connect(&frame_timer, &QTimer::timeout, this, &frmain::show_frame);
 
     QGridLayout *grid = new QGridLayout(this);
