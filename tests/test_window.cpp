@@ -211,6 +211,14 @@ void test_window::readout_pixels() {
     QCoreApplication::sendPostedEvents(r->window(), QEvent::UpdateRequest);
     r->forget_background();
     QVERIFY(drawn_afresh(r));
+    // In a new font the same text is laid out again.
+    QFont smaller = r->font();
+    smaller.setPointSize(smaller.pointSize() - 6);
+    r->setFont(smaller);
+    r->keep_background();
+    r->repaint();
+    r->forget_background();
+    QVERIFY(drawn_afresh(r));
 }
 
 void test_window::enabled_states() {

@@ -45,7 +45,7 @@ void readout::keep_background() {
 void readout::forget_background() {
     behind = QPixmap();
     panel = QPixmap();
-    laid_out.clear();
+    layout.clearLayout(); // laid out again, in the font of the time, when next needed
     shown_area = QRect();
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
@@ -105,7 +105,7 @@ bool readout::lay_out_shown_text() {
         if ((c.unicode() < 0x20 && c.unicode() != 0x09) || c == QChar::LineSeparator ||
             c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter)
             c = QLatin1Char(' ');
-    if (display != laid_out || layout.lineCount() == 0) {
+    if (layout.lineCount() == 0 || display != layout.text()) {
         layout.setText(display);
         layout.setFont(font());
         // Or the layout drops its glyphs when done, and shapes the text again to paint it.
@@ -117,7 +117,6 @@ bool readout::lay_out_shown_text() {
         layout.beginLayout();
         layout.createLine();
         layout.endLayout();
-        laid_out = display;
     }
     const QTextLine line = layout.lineAt(0);
 

@@ -46,8 +46,7 @@ private:
     int line_ascent = 0;
     // How far a glyph's pixels may reach beyond its advance, either side.
     int overhang = 0;
-    // The text last laid out, its layout, where it goes and where its pixels may reach.
-    QString laid_out;
+    // The text last laid out, where it goes and where its pixels may reach.
     QTextLayout layout;
     QPoint text_at;
     QRect text_clip;
