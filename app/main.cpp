@@ -10,6 +10,7 @@ int main(int argc, char *argv[]) {
     // Mesa and LLVM: about 50 MB of resident memory. An operator's own setting still wins.
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+    enable_display_scaling();
     QApplication app(argc, argv);
     QTranslator translator;
     install_catalogue(app, translator);

@@ -8,6 +8,11 @@ class QApplication;
 class QTranslator;
 class frmain;
 
+// Scales the window with the display: called before the application object is made. Qt's own
+// variables (QT_SCALE_FACTOR, QT_ENABLE_HIGHDPI_SCALING, QT_SCALE_FACTOR_ROUNDING_POLICY) still
+// win.
+void enable_display_scaling();
+
 // Keeps Qt's "Unknown property cursorVisible" out of the program's output, and nothing else. The
 // read-outs' style sheet names that property, and Qt reports it on every start and repaint.
 void drop_style_sheet_noise();

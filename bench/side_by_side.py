@@ -79,8 +79,9 @@ class Display:
     def __init__(self):
         r, w = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-             "-noreset"],
+            # 96 dpi: Orvane scales with the X server's DPI (Xvfb claims 100).
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-dpi", "96",
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(w)
         # Kept open: the server may write to it again.

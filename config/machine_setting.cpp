@@ -1,3 +1,4 @@
+#include "ui/caption.h"
 #include "ui/frmain.h"
 
 #include <QComboBox>
@@ -10,11 +11,11 @@
 void frmain::machine_setting() {
     machine_box = new QGroupBox;
     machine_group = new QGroupBox;
-    machine_baud_label = new QLabel;
-    outrate_label = new QLabel;
-    outrate_range_label = new QLabel;
-    output_label = new QLabel;
-    temp_label = new QLabel;
+    machine_baud_label = new caption;
+    outrate_label = new caption;
+    outrate_range_label = new caption;
+    output_label = new caption;
+    temp_label = new caption;
     machine_baud_combo = new QComboBox;
     outrate_lineedit = new QLineEdit;
     output_combo = new QComboBox;
@@ -24,13 +25,13 @@ void frmain::machine_setting() {
     save_config_button = new QPushButton;
     save_data_button = new QPushButton;
     avg_button = new QPushButton;
-    avg_label = new QLabel;
+    avg_label = new caption;
     avg_lineedit = new QLineEdit;
 
     output_lineedit->setEnabled(false);
     output_lineedit->setStyleSheet("height:20px");
 
-    const QFont field_font("SansSerif", 8, 75);
+    const QFont field_font = QFont("SansSerif", 8, 75);
     outrate_lineedit->setFont(field_font);
     outrate_lineedit->setAlignment(Qt::AlignCenter);
     outrate_lineedit->setText("8");

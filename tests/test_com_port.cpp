@@ -2,6 +2,7 @@
 // streams "$ 1486.512 25.400" CR LF ten times a second and, when asked, hangs up once a whole
 // configuration sequence has come. tools/windows-check runs each function on its own against a
 // fresh instrument. Skipped when ORVANE_TEST_PORT is unset.
+#include "app/startup.h"
 #include "support/app_window.h"
 #include "support/observe.h"
 #include "support/test_main.h"
@@ -44,6 +45,10 @@ QByteArray record_for(app_window &w, int ms) {
 
 class test_com_port : public QObject {
     Q_OBJECT
+public:
+    // Before the application object is made: the window scales as start-up scales it.
+    static void initMain() { enable_display_scaling(); }
+
 private slots:
     void initTestCase();
     void record_file_line_ends();

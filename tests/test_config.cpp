@@ -1,4 +1,5 @@
 // The configuration sequences on the line, the output-rate check and the average point count.
+#include "app/startup.h"
 #include "support/link_fixture.h"
 #include "support/test_main.h"
 
@@ -57,6 +58,10 @@ int check_command(const seen_bytes &seen, int at, const QByteArray &text, QStrin
 
 class test_config : public QObject {
     Q_OBJECT
+public:
+    // Before the application object is made: the window scales as start-up scales it.
+    static void initMain() { enable_display_scaling(); }
+
     std::unique_ptr<pty_instrument> pty;
     std::unique_ptr<app_window> w;
 

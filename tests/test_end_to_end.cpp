@@ -1,4 +1,5 @@
 // The real window against the simulated instrument process.
+#include "app/startup.h"
 #include "support/link_fixture.h"
 #include "support/sim_process.h"
 #include "support/test_main.h"
@@ -11,6 +12,10 @@
 
 class test_end_to_end : public QObject {
     Q_OBJECT
+public:
+    // Before the application object is made: the window scales as start-up scales it.
+    static void initMain() { enable_display_scaling(); }
+
 private slots:
     void initTestCase() { drop_known_style_noise(); }
     void readings_and_configuration();

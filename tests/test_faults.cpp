@@ -1,5 +1,6 @@
 // Faults the line and the disk can bring: the far end hanging up mid-record, mid-sequence and
 // mid-recording; a flood of random bytes; the record file's disk filling up while records arrive.
+#include "app/startup.h"
 #include "support/link_fixture.h"
 #include "support/test_main.h"
 
@@ -36,6 +37,10 @@ bool responsive(app_window &w) {
 
 class test_faults : public QObject {
     Q_OBJECT
+public:
+    // Before the application object is made: the window scales as start-up scales it.
+    static void initMain() { enable_display_scaling(); }
+
     QTemporaryDir dir;
 private slots:
     void initTestCase() { drop_known_style_noise(); }

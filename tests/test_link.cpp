@@ -1,5 +1,6 @@
 // The serial link through a real pseudo-terminal: opening and closing, decoding and display,
 // paced transmission, waits, and the loss of the device.
+#include "app/startup.h"
 #include "support/link_fixture.h"
 #include "support/test_main.h"
 #include "ui/status_area.h"
@@ -39,6 +40,10 @@ bool all_enabled(frmain *w, bool enabled) {
 
 class test_link : public QObject {
     Q_OBJECT
+public:
+    // Before the application object is made: the window scales as start-up scales it.
+    static void initMain() { enable_display_scaling(); }
+
     std::unique_ptr<pty_instrument> pty;
     std::unique_ptr<app_window> w;
 

@@ -1,4 +1,5 @@
 // Recording the received stream: the file's exact bytes, the dialog, and failures.
+#include "app/startup.h"
 #include "support/link_fixture.h"
 #include "support/test_main.h"
 
@@ -29,6 +30,10 @@ bool stamp_within(const QByteArray &line, const QDateTime &from, const QDateTime
 
 class test_record : public QObject {
     Q_OBJECT
+public:
+    // Before the application object is made: the window scales as start-up scales it.
+    static void initMain() { enable_display_scaling(); }
+
     std::unique_ptr<pty_instrument> pty;
     std::unique_ptr<app_window> w;
     QTemporaryDir dir;

@@ -1,5 +1,7 @@
 // What the operator sees right after start: texts, selections, fonts, grids and the window size.
+#include "app/startup.h"
 #include "support/app_window.h"
+#include "support/drawn_text.h"
 #include "support/observe.h"
 #include "support/test_main.h"
 #include "ui/frmain.h"
@@ -9,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
@@ -34,6 +37,10 @@ void capture_debug(QtMsgType type, const QMessageLogContext &context, const QStr
 
 class test_window : public QObject {
     Q_OBJECT
+public:
+    // Before the application object is made: the window scales as start-up scales it.
+    static void initMain() { enable_display_scaling(); }
+
 private slots:
     void initTestCase() {
         test_log = qInstallMessageHandler(capture_debug);
@@ -47,6 +54,11 @@ private slots:
     void readouts();
     void readout_pixels_data();
     void readout_pixels();
+    void texts_whole_data();
+    void texts_whole();
+    void window_on_screen();
+    void display_scales_data();
+    void display_scales();
     void enabled_states();
     void fonts_data();
     void fonts();
@@ -219,6 +231,74 @@ void test_window::readout_pixels() {
     r->repaint();
     r->forget_background();
     QVERIFY(drawn_afresh(r));
+}
+
+void test_window::texts_whole_data() {
+    QTest::addColumn<QString>("reading");
+    QTest::newRow("velocity") << "1486.512";
+    QTest::newRow("negative temperature") << "-2.345";
+    QTest::newRow("start text") << "0000.000";
+}
+
+// Every read-out, unit and caption shows its text whole, whatever the display scale and font DPI
+// (see display_scales): never the end of a number, never the start of a caption.
+void test_window::texts_whole() {
+    QFETCH(QString, reading);
+    app_window w;
+    QString why;
+    for (readout *r : {w->velocity_edit, w->avg_velocity_edit, w->temperature_edit}) {
+        r->show_text(reading);
+        QVERIFY2(draws_whole(r, reading, &why), qPrintable(why));
+        // A reading far too long for any read-out is shown whole as well.
+        r->show_text(reading.repeated(4));
+        QVERIFY2(draws_whole(r, reading.repeated(4), &why), qPrintable(why));
+    }
+    for (QLabel *label : w->findChildren<QLabel *>())
+        QVERIFY2(draws_whole(label, label->text(), &why), qPrintable(why));
+}
+
+// The window keeps its 800 x 650 layout at every scale: on screen it is that many pixels times
+// the scale, which follows the font DPI as it is (125 % stays 1.25, not 1 or 2).
+void test_window::window_on_screen() {
+    app_window w;
+    const qreal scale = w->devicePixelRatioF();
+    const QImage shown = on_screen(w.get());
+    QCOMPARE(shown.size(), QSize(qRound(800 * scale), qRound(650 * scale)));
+    bool scaled = true;
+    const int dpi = qEnvironmentVariableIntValue("QT_FONT_DPI", &scaled);
+    if (scaled && qEnvironmentVariable("QT_ENABLE_HIGHDPI_SCALING") != "0" &&
+        !qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        QCOMPARE(scale, dpi / 96.0);
+}
+
+void test_window::display_scales_data() {
+    QTest::addColumn<QStringList>("settings");
+    for (int dpi : {96, 120, 144, 192})
+        QTest::newRow(qPrintable(QString("%1 dpi").arg(dpi)))
+            << QStringList{QString("QT_FONT_DPI=%1").arg(dpi)};
+    // Fonts at a DPI the scaling does not cover, as with Xft.dpi on Linux or with scaling off.
+    for (int dpi : {144, 192})
+        QTest::newRow(qPrintable(QString("%1 dpi fonts, not scaled").arg(dpi)))
+            << QStringList{QString("QT_FONT_DPI=%1").arg(dpi), "QT_ENABLE_HIGHDPI_SCALING=0"};
+    QTest::newRow("scale 1.75") << QStringList{"QT_SCALE_FACTOR=1.75"};
+}
+
+// Qt takes the scale and the font DPI when it starts, so each row runs this test again in a
+// process of its own, checking what the window draws there.
+void test_window::display_scales() {
+    QFETCH(QStringList, settings);
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &setting : settings)
+        environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"texts_whole", "readout_pixels", "window_on_screen"});
+    QVERIFY(child.waitForFinished(120000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             output.constData());
 }
 
 void test_window::enabled_states() {

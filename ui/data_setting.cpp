@@ -1,3 +1,4 @@
+#include "ui/caption.h"
 #include "ui/frmain.h"
 
 #include <QComboBox>
@@ -18,17 +19,17 @@ void frmain::data_setting() {
     serial_group = new QGroupBox;
     display_group = new QGroupBox;
 
-    port_label = new QLabel;
-    baud_label = new QLabel;
-    data_bits_label = new QLabel;
-    parity_label = new QLabel;
-    stop_bits_label = new QLabel;
-    velocity_label = new QLabel;
-    avg_velocity_label = new QLabel;
-    temperature_label = new QLabel;
-    velocity_unit_label = new QLabel;
-    avg_velocity_unit_label = new QLabel;
-    temperature_unit_label = new QLabel;
+    port_label = new caption;
+    baud_label = new caption;
+    data_bits_label = new caption;
+    parity_label = new caption;
+    stop_bits_label = new caption;
+    velocity_label = new caption;
+    avg_velocity_label = new caption;
+    temperature_label = new caption;
+    velocity_unit_label = new caption;
+    avg_velocity_unit_label = new caption;
+    temperature_unit_label = new caption;
 
     velocity_edit = new readout;
     avg_velocity_edit = new readout;
@@ -55,14 +56,14 @@ void frmain::data_setting() {
     serial_group->setTitle("串口参数设置");
     display_group->setTitle("数据显示");
 
-    const QFont readout_font("Times", 30, 75);
+    const QFont readout_font = QFont("Times", 30, 75);
     for (QLineEdit *edit : readouts) {
         edit->setMinimumHeight(50);
         edit->setFont(readout_font);
         edit->setText("0000.000");
         edit->setAlignment(Qt::AlignCenter);
     }
-    const QFont caption_font("Helvetica", 25, 75);
+    const QFont caption_font = QFont("Helvetica", 25, 75);
     velocity_label->setFont(caption_font);
     avg_velocity_label->setFont(caption_font);
     temperature_label->setFont(caption_font);
@@ -84,7 +85,7 @@ void frmain::data_setting() {
     velocity_label->setText("实时声速:");
     avg_velocity_label->setText("平均声速:");
     temperature_label->setText("实时温度:");
-    const QFont unit_font("Times", 17, 75);
+    const QFont unit_font = QFont("Times", 17, 75);
     velocity_unit_label->setFont(unit_font);
     avg_velocity_unit_label->setFont(unit_font);
     temperature_unit_label->setFont(unit_font);

@@ -1,6 +1,8 @@
 #include "support/observe.h"
 
+#include <QBackingStore>
 #include <QFile>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
@@ -20,6 +22,18 @@ QByteArray read_file(const QString &path) {
 QImage on_screen(QWidget *widget) {
     QWidget *window = widget->window();
     const QPoint at = widget->mapTo(window, QPoint());
+    // Qt's offscreen screen hands out only as many device pixels of a scaled window as it has
+    // logical ones: its own pixels are read instead.
+    QBackingStore *store = window->backingStore();
+    if (QGuiApplication::platformName() == "offscreen" && store &&
+        store->paintDevice()->devType() == QInternal::Image) {
+        const qreal ratio = window->devicePixelRatioF();
+        QImage pixels =
+            static_cast<QImage *>(store->paintDevice())
+                ->copy(QRectF(QPointF(at) * ratio, QSizeF(widget->size()) * ratio).toRect());
+        pixels.setDevicePixelRatio(ratio);
+        return pixels;
+    }
     return window->screen()
         ->grabWindow(window->winId(), at.x(), at.y(), widget->width(), widget->height())
         .toImage();
