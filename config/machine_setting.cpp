@@ -1,4 +1,5 @@
 #include "ui/caption.h"
+#include "ui/fonts.h"
 #include "ui/frmain.h"
 
 #include <QComboBox>
@@ -31,7 +32,7 @@ void frmain::machine_setting() {
     output_lineedit->setEnabled(false);
     output_lineedit->setStyleSheet("height:20px");
 
-    const QFont field_font = QFont("SansSerif", 8, 75);
+    const QFont field_font = window_font("SansSerif", 8);
     outrate_lineedit->setFont(field_font);
     outrate_lineedit->setAlignment(Qt::AlignCenter);
     outrate_lineedit->setText("8");

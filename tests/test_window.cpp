@@ -4,6 +4,7 @@
 #include "support/drawn_text.h"
 #include "support/observe.h"
 #include "support/test_main.h"
+#include "ui/fonts.h"
 #include "ui/frmain.h"
 
 #include <QComboBox>
@@ -22,6 +23,15 @@ QStringList items_of(QComboBox *combo) {
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
     return items;
+}
+
+// Whether an image holds text's ink: pixels near black, of which a blank caption has none.
+bool holds_ink(const QImage &image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 64)
+                return true;
+    return false;
 }
 
 // Debug messages as the program lets them through; the rest goes on to the test log.
@@ -62,6 +72,8 @@ private slots:
     void enabled_states();
     void fonts_data();
     void fonts();
+    void window_fonts_data();
+    void window_fonts();
     void grid_positions_data();
     void grid_positions();
     void layout_fits();
@@ -135,6 +147,19 @@ void test_window::captions() {
     else if (auto *e = qobject_cast<QLineEdit *>(o))
         shown = e->text();
     QCOMPARE(shown, text);
+    // Drawn, in a font that has its characters: a caption or button is never blank. (A button's
+    // own border is grey; its text is inside it.)
+    if ((qobject_cast<QLabel *>(o) || qobject_cast<QPushButton *>(o)) && !text.isEmpty()) {
+        auto *widget = static_cast<QWidget *>(o);
+        const int inset = qobject_cast<QPushButton *>(o) ? 6 : 0;
+        const QImage image = on_screen(widget);
+        const qreal ratio = image.devicePixelRatio();
+        QVERIFY2(holds_ink(image.copy(QRectF(inset * ratio, inset * ratio,
+                                             image.width() - 2 * inset * ratio,
+                                             image.height() - 2 * inset * ratio)
+                                          .toRect())),
+                 qPrintable(name + " shows no text"));
+    }
 }
 
 void test_window::combo_items_data() {
@@ -342,6 +367,41 @@ void test_window::fonts() {
     QCOMPARE(f.pointSize(), points);
     QCOMPARE(f.weight(), 75);
     QVERIFY(!f.italic());
+}
+
+void test_window::window_fonts_data() {
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<bool>("windows");
+    QTest::addColumn<QStringList>("families");
+    QTest::addColumn<int>("hint");
+    const QStringList chinese = {"Microsoft YaHei", "SimSun"};
+    QTest::newRow("Times on Windows")
+        << "Times" << true << QStringList{"Times", "Times New Roman"} + chinese
+        << int(QFont::Serif);
+    QTest::newRow("Helvetica on Windows")
+        << "Helvetica" << true << QStringList{"Helvetica", "Arial"} + chinese
+        << int(QFont::SansSerif);
+    QTest::newRow("SansSerif on Windows")
+        << "SansSerif" << true << QStringList{"SansSerif", "Arial"} + chinese
+        << int(QFont::SansSerif);
+    QTest::newRow("Times elsewhere") << "Times" << false << QStringList() << int(QFont::AnyStyle);
+}
+
+// On Windows the names the window uses lead to Windows' own families; elsewhere fontconfig's.
+void test_window::window_fonts() {
+    QFETCH(QString, family);
+    QFETCH(bool, windows);
+    QFETCH(QStringList, families);
+    QFETCH(int, hint);
+    const QFont font = window_font(family, 17, windows);
+    QCOMPARE(font.family(), family);
+    QCOMPARE(font.pointSize(), 17);
+    QCOMPARE(font.weight(), 75);
+    QCOMPARE(font.families(), families);
+    QCOMPARE(int(font.styleHint()), hint);
+    const QFont plain("SansSerif", 9);
+    QCOMPARE(with_chinese_fallbacks(plain, windows).families(),
+             windows ? QStringList{"SansSerif"} + families.mid(2) : QStringList());
 }
 
 void test_window::grid_positions_data() {

@@ -1,4 +1,5 @@
 #include "ui/caption.h"
+#include "ui/fonts.h"
 #include "ui/frmain.h"
 
 #include <QComboBox>
@@ -56,14 +57,14 @@ void frmain::data_setting() {
     serial_group->setTitle("串口参数设置");
     display_group->setTitle("数据显示");
 
-    const QFont readout_font = QFont("Times", 30, 75);
+    const QFont readout_font = window_font("Times", 30);
     for (QLineEdit *edit : readouts) {
         edit->setMinimumHeight(50);
         edit->setFont(readout_font);
         edit->setText("0000.000");
         edit->setAlignment(Qt::AlignCenter);
     }
-    const QFont caption_font = QFont("Helvetica", 25, 75);
+    const QFont caption_font = window_font("Helvetica", 25);
     velocity_label->setFont(caption_font);
     avg_velocity_label->setFont(caption_font);
     temperature_label->setFont(caption_font);
@@ -85,7 +86,7 @@ void frmain::data_setting() {
     velocity_label->setText("实时声速:");
     avg_velocity_label->setText("平均声速:");
     temperature_label->setText("实时温度:");
-    const QFont unit_font = QFont("Times", 17, 75);
+    const QFont unit_font = window_font("Times", 17);
     velocity_unit_label->setFont(unit_font);
     avg_velocity_unit_label->setFont(unit_font);
     temperature_unit_label->setFont(unit_font);

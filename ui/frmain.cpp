@@ -1,4 +1,5 @@
 #include "ui/frmain.h"
+#include "ui/fonts.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -11,6 +12,8 @@
 #include <QtDebug>
 
 frmain::frmain(QWidget *parent) : QWidget(parent) {
+    if (fonts_for_windows)
+        setFont(with_chinese_fallbacks(font()));
     record_file = new QFile();
 
     data_setting();

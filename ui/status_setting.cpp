@@ -1,3 +1,4 @@
+#include "ui/fonts.h"
 #include "ui/frmain.h"
 #include "ui/status_area.h"
 #include "ui/status_scroll_bar.h"
@@ -16,7 +17,7 @@ void frmain::status_setting() {
     status_group->setTitle("状态显示区");
     staus_show = new QTextEdit;
     QHBoxLayout *layout = new QHBoxLayout;
-    staus_show->setFont(QFont("Times", 10, 75));
+    staus_show->setFont(window_font("Times", 10));
     staus_show->setReadOnly(true);
     staus_show->setVerticalScrollBar(new status_scroll_bar);
     // Read-only: an undo stack would only keep a copy of every insert.
