@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -71,6 +72,7 @@ private slots:
     void open_failure();
     void reopen_decodes_once();
     void bytes_during_open_pause_are_read();
+    void ports_beyond_com11();
     void device_loss();
 };
 
@@ -456,6 +458,46 @@ void test_link::bytes_during_open_pause_are_read() {
     QVERIFY(open_port(win));
     // Nothing more arrives: the record must not wait for another byte.
     QTRY_COMPARE(win->velocity_edit->text(), QString("1486.512"));
+}
+
+// An adapter numbered COM14 (and any other port the system has) is listed after COM1 to COM11,
+// in natural order, and is opened like them. Opening the list looks again, while the port is
+// closed only, and keeps the operator's choice.
+void test_link::ports_beyond_com11() {
+    pty_instrument line("COM14");
+    const QString dir = line.port_dir();
+    QVERIFY(QFile::link("/dev/null", dir + "/COM100"));
+    app_window win;
+    const auto items = [&win] {
+        QStringList names;
+        for (int i = 0; i < win->port_combo->count(); ++i)
+            names << win->port_combo->itemText(i);
+        return names;
+    };
+    QStringList fixed;
+    for (int n = 1; n <= 11; ++n)
+        fixed << QString("COM%1").arg(n);
+    QCOMPARE(items().mid(0, 11), fixed);
+    QVERIFY(items().indexOf("COM14") > 10);
+    QVERIFY(items().indexOf("COM14") < items().indexOf("COM100"));
+
+    win->port_combo->setCurrentIndex(items().indexOf("COM14"));
+    QVERIFY(open_port(win));
+    line.write("$ 1486.512 25.400\r\n");
+    QTRY_COMPARE(win->velocity_edit->text(), QString("1486.512"));
+
+    QVERIFY(QFile::link("/dev/null", dir + "/COM15"));
+    win->port_combo->showPopup();
+    win->port_combo->hidePopup();
+    QVERIFY(!items().contains("COM15"));
+    QCOMPARE(win->port_combo->currentText(), QString("COM14"));
+
+    press(win->open_button);
+    win->port_combo->showPopup();
+    win->port_combo->hidePopup();
+    QVERIFY(items().indexOf("COM14") < items().indexOf("COM15"));
+    QVERIFY(items().indexOf("COM15") < items().indexOf("COM100"));
+    QCOMPARE(win->port_combo->currentText(), QString("COM14"));
 }
 
 void test_link::device_loss() {

@@ -3,6 +3,7 @@
 #include "config/command_text.h"
 #include "link/line_settings.h"
 #include "link/port_errors.h"
+#include "link/port_list.h"
 #include "link/port_name.h"
 #include "link/record_parser.h"
 #include "record/stamp.h"
@@ -29,6 +30,8 @@ class test_units : public QObject {
 private slots:
     void port_names_data();
     void port_names();
+    void ports_listed_data();
+    void ports_listed();
     void baud_texts_data();
     void baud_texts();
     void index_settings();
@@ -83,6 +86,46 @@ void test_units::port_names() {
     QFETCH(QString, dir);
     QFETCH(QString, expected);
     QCOMPARE(resolve_port_name(name, dir), expected);
+}
+
+void test_units::ports_listed_data() {
+    QTest::addColumn<QStringList>("found"); // name, then location
+    QTest::addColumn<QStringList>("fixed_locations");
+    QTest::addColumn<QStringList>("after_fixed");
+    const QStringList windows_fixed = fixed_port_names();
+    QStringList linux_fixed;
+    for (int n = 0; n <= 10; ++n)
+        linux_fixed << QString("/dev/ttyS%1").arg(n);
+    QTest::newRow("Windows: COM14 after COM11")
+        << QStringList{"COM1", "\\\\.\\COM1", "COM14", "\\\\.\\COM14", "COM2", "\\\\.\\COM2"}
+        << windows_fixed << QStringList{"COM14"};
+    QTest::newRow("natural order")
+        << QStringList{"COM100", "", "COM12", "", "COM3", "", "COM20", "", "com13", ""}
+        << windows_fixed << QStringList{"COM12", "com13", "COM20", "COM100"};
+    QTest::newRow("Linux devices, the fixed ones' left out")
+        << QStringList{"ttyS0",   "/dev/ttyS0",   "ttyUSB10", "/dev/ttyUSB10",
+                       "ttyUSB2", "/dev/ttyUSB2", "ttyACM0",  "/dev/ttyACM0"}
+        << linux_fixed << QStringList{"ttyACM0", "ttyUSB2", "ttyUSB10"};
+    QTest::newRow("a port folder's COM14")
+        << QStringList{"COM14", "/ports/COM14", "ttyS0", "/dev/ttyS0", "COM1", "/ports/COM1"}
+        << QStringList{"/ports/COM1", "/ports/COM2"} << QStringList{"COM14", "ttyS0"};
+    QTest::newRow("each once") << QStringList{"COM14", "/a", "COM14", "/b", "", "/c"}
+                               << windows_fixed << QStringList{"COM14"};
+    QTest::newRow("leading zeros") << QStringList{"COM012", "", "COM9", "", "COM12x", ""}
+                                   << QStringList() << QStringList{"COM012", "COM12x"};
+}
+
+void test_units::ports_listed() {
+    QFETCH(QStringList, found);
+    QFETCH(QStringList, fixed_locations);
+    QFETCH(QStringList, after_fixed);
+    QList<listed_port> ports;
+    for (int i = 0; i + 1 < found.size(); i += 2)
+        ports << listed_port{found[i], QString(), found[i + 1]};
+    QStringList names;
+    for (const listed_port &port : ports_after_fixed(ports, fixed_locations))
+        names << port.name;
+    QCOMPARE(names, after_fixed);
 }
 
 void test_units::baud_texts_data() {

@@ -190,7 +190,8 @@ void test_window::combo_items() {
     app_window w;
     auto *combo = qobject_cast<QComboBox *>(w.member(name));
     QVERIFY(combo);
-    QCOMPARE(items_of(combo), items);
+    // The port list may go on with other ports the computer has.
+    QCOMPARE(name == "port_combo" ? items_of(combo).mid(0, items.size()) : items_of(combo), items);
     QCOMPARE(combo->currentIndex(), current);
     QVERIFY(!combo->isEditable());
 }

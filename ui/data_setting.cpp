@@ -1,6 +1,8 @@
+#include "link/port_list.h"
 #include "ui/caption.h"
 #include "ui/fonts.h"
 #include "ui/frmain.h"
+#include "ui/port_combo_box.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -36,7 +38,9 @@ void frmain::data_setting() {
     avg_velocity_edit = new readout;
     temperature_edit = new readout;
 
-    port_combo = new QComboBox;
+    auto *port_list = new port_combo_box;
+    port_list->before_popup = [this] { refresh_port_list(); };
+    port_combo = port_list;
     baud_combo = new QComboBox;
     data_bits_combo = new QComboBox;
     parity_combo = new QComboBox;
@@ -71,8 +75,7 @@ void frmain::data_setting() {
     for (QLineEdit *edit : readouts)
         edit->setEnabled(false);
 
-    port_combo->addItems(
-        {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "COM10", "COM11"});
+    port_combo->addItems(fixed_port_names());
     baud_combo->addItems({"2400", "4800", "9600", "19200", "38400", "57600", "115200"});
     data_bits_combo->addItems({"5", "6", "7", "8"});
     parity_combo->addItems({"NONE ", "ODD ", "EVEN ", "MARK ", "SPACE "});

@@ -22,6 +22,7 @@ frmain::frmain(QWidget *parent) : QWidget(parent) {
 
     serial_port = new QSerialPort(this);
     watch_port_errors();
+    refresh_port_list();
 
     frame_timer.setSingleShot(true);
     // A coarse timer may fire 5 % late: past the 40 ms the screen may lag.

@@ -102,6 +102,7 @@ private:
     void watch_port_errors();                            // link/open_port.cpp
     void port_error(QSerialPort::SerialPortError error); // link/open_port.cpp
     void set_port_controls_enabled(bool enabled);        // link/open_port.cpp
+    void refresh_port_list();                            // link/port_list.cpp
     void read_held_back_bytes();                         // link/decoder.cpp
     void show_in_next_frame();                           // ui/display_frame.cpp
     void show_frame();                                   // ui/display_frame.cpp

@@ -1,0 +1,120 @@
+#include "link/port_list.h"
+#include "link/port_name.h"
+#include "ui/frmain.h"
+
+#include <QComboBox>
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+QStringList fixed_port_names() {
+    QStringList names;
+    for (int n = 1; n <= 11; ++n)
+        names << QString("COM%1").arg(n);
+    return names;
+}
+
+QList<listed_port> ports_after_fixed(const QList<listed_port> &found,
+                                     const QStringList &fixed_locations) {
+    const QStringList fixed = fixed_port_names();
+    QList<listed_port> after;
+    for (const listed_port &port : found) {
+        const bool listed = std::any_of(after.cbegin(), after.cend(),
+                                        [&](const listed_port &p) { return p.name == port.name; });
+        if (port.name.isEmpty() || listed || fixed.contains(port.name) ||
+            (!port.location.isEmpty() && fixed_locations.contains(port.location)))
+            continue;
+        after << port;
+    }
+    std::stable_sort(after.begin(), after.end(), [](const listed_port &a, const listed_port &b) {
+        return natural_less(a.name, b.name);
+    });
+    return after;
+}
+
+bool natural_less(const QString &a, const QString &b) {
+    // The end of the run of digits starting at i, and where it starts without its leading zeros.
+    const auto digits = [](const QString &s, int i, int *significant) {
+        while (i < s.size() - 1 && s[i] == QLatin1Char('0') && s[i + 1].isDigit())
+            ++i;
+        *significant = i;
+        while (i < s.size() && s[i].isDigit())
+            ++i;
+        return i;
+    };
+    int i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            int from_a, from_b;
+            const int end_a = digits(a, i, &from_a), end_b = digits(b, j, &from_b);
+            // As numbers: the one with more significant digits is the larger.
+            if (end_a - from_a != end_b - from_b)
+                return end_a - from_a < end_b - from_b;
+            const int order =
+                a.midRef(from_a, end_a - from_a).compare(b.midRef(from_b, end_b - from_b));
+            if (order != 0)
+                return order < 0;
+            i = end_a;
+            j = end_b;
+            continue;
+        }
+        const QChar ca = a[i].toCaseFolded(), cb = b[j].toCaseFolded();
+        if (ca != cb)
+            return ca < cb;
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+QList<listed_port> system_ports() {
+    QList<listed_port> found;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        found << listed_port{info.portName(), info.description(), info.systemLocation()};
+#ifndef Q_OS_WIN
+    const QString dir = qEnvironmentVariable("ORVANE_PORT_DIR");
+    if (!dir.isEmpty()) {
+        static const QRegularExpression com("^COM[1-9][0-9]*$");
+        for (const QString &name : QDir(dir).entryList(QDir::AllEntries | QDir::System))
+            if (com.match(name).hasMatch())
+                found << listed_port{name, QString(), resolve_port_name(name, dir)};
+    }
+#endif
+    return found;
+}
+
+// The fixed names, then every other port the system has now, keeping the operator's choice (listed
+// at the end if it has gone: opening it then says that it cannot be opened). Never while the port
+// is open: the list then names the open port.
+void frmain::refresh_port_list() {
+    if (serial_port->isOpen())
+        return;
+    QList<listed_port> ports;
+    QStringList fixed_locations;
+    for (const QString &name : fixed_port_names()) {
+        ports << listed_port{name, QString(), QString()};
+        fixed_locations << resolve_port_name(name);
+    }
+    ports += ports_after_fixed(system_ports(), fixed_locations);
+    const QString chosen = port_combo->currentText();
+    if (!chosen.isEmpty() && std::none_of(ports.cbegin(), ports.cend(),
+                                          [&](const listed_port &p) { return p.name == chosen; }))
+        ports << listed_port{chosen, QString(), QString()};
+
+    bool same = port_combo->count() == ports.size();
+    for (int i = 0; same && i < ports.size(); ++i)
+        same = port_combo->itemText(i) == ports[i].name &&
+               port_combo->itemData(i, Qt::ToolTipRole).toString() == ports[i].description;
+    if (same)
+        return;
+    port_combo->clear();
+    for (const listed_port &port : ports) {
+        port_combo->addItem(port.name);
+        if (!port.description.isEmpty())
+            port_combo->setItemData(port_combo->count() - 1, port.description, Qt::ToolTipRole);
+    }
+    port_combo->setCurrentIndex(qMax(0, port_combo->findText(chosen)));
+}
