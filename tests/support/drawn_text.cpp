@@ -113,8 +113,8 @@ bool draws_whole(QWidget *widget, const QString &text, QString *why) {
     const QRectF inside(widget->rect());
     for (const drawn_text &piece : texts_drawn(widget)) {
         read += piece.text;
-        // Half a pixel for the rounding of fractional advances.
-        const QRectF rect = piece.rect.adjusted(0.5, 0.5, -0.5, -0.5);
+        // A pixel for the rounding of fractional advances and heights.
+        const QRectF rect = piece.rect.adjusted(1, 1, -1, -1);
         if (piece.text.trimmed().isEmpty())
             continue;
         if (!inside.contains(rect) || !piece.clip.contains(rect)) {
