@@ -62,6 +62,7 @@ public:
     // Before the application object is made: the window scales as start-up scales it.
     static void initMain() { enable_display_scaling(); }
 
+private:
     std::unique_ptr<pty_instrument> pty;
     std::unique_ptr<app_window> w;
 

@@ -41,6 +41,7 @@ public:
     // Before the application object is made: the window scales as start-up scales it.
     static void initMain() { enable_display_scaling(); }
 
+private:
     QTemporaryDir dir;
 private slots:
     void initTestCase() { drop_known_style_noise(); }
