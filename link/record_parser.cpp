@@ -55,14 +55,16 @@ std::optional<QString> add_to_average(double &sum, quint32 &count, quint32 n,
                                       const QString &velocity_text) {
     if (n <= 1)
         return velocity_text;
-    // toDouble gives infinity for "1e999" (while reporting failure) and takes "inf" and "nan":
-    // anything that is not a finite number counts as 0, like text that does not convert.
-    const double value = velocity_text.toDouble();
-    sum += std::isfinite(value) ? value : 0.0;
+    // toDouble gives infinity for "1e999" (while reporting failure) and takes "inf" and "nan".
+    bool number = false;
+    const double value = velocity_text.toDouble(&number);
+    if (!number || !std::isfinite(value))
+        return std::nullopt;
+    sum += std::ldexp(value, -average_scale);
     count += 1;
     if (count != n)
         return std::nullopt;
-    const QString shown = QString::number(sum / count, 'g', 7);
+    const QString shown = QString::number(std::ldexp(sum / count, average_scale), 'g', 7);
     sum = 0.0;
     count = 0;
     return shown;

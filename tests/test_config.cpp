@@ -337,7 +337,7 @@ void test_config::point_count() {
     QCOMPARE(f->avg_point_count, quint32(count));
     QCOMPARE(f->avg_lineedit->text(), field_after);
     QCOMPARE(f->velocity_count, accepted ? 0u : 2u);
-    QCOMPARE(f->velocity_sum, accepted ? 0.0 : 2000.0);
+    QCOMPARE(f->velocity_sum == 0.0, accepted);
 
     if (accepted && count <= 10) {
         // The next average needs count new readings.

@@ -205,10 +205,14 @@ void test_units::records_data() {
     QTest::newRow("text before") << "OK\r\n$ 1 2\r\n" << QStringList{"1 2\r\n"} << "";
     QTest::newRow("no dollar dropped") << "reply text\r\n" << QStringList{} << "";
     QTest::newRow("text before a partial") << "junk$ 14" << QStringList{} << "$ 14";
-    QTest::newRow("dollar then line end") << "$\r\n" << QStringList{"\n"} << "";
-    QTest::newRow("any separator") << "$x1486.5\r\n" << QStringList{"1486.5\r\n"} << "";
+    QTest::newRow("dollar then line end") << "$\r\n" << QStringList{} << "";
+    QTest::newRow("dollar, blank, line end") << "$ \r\n" << QStringList{"\r\n"} << "";
     QTest::newRow("CR waits for LF") << "$ 1486.5\r" << QStringList{} << "$ 1486.5\r";
-    QTest::newRow("LF alone is no end") << "$ 1\n$ 2\r\n" << QStringList{"1\n$ 2\r\n"} << "";
+    QTest::newRow("LF alone is no end") << "$ 1\n$ 2\r\n" << QStringList{"2\r\n"} << "";
+    QTest::newRow("noise holding a dollar") << "#$x\xff$ 1486.5 20.0\r\n$ 1487.0\r\n"
+                                            << QStringList{"1486.5 20.0\r\n", "1487.0\r\n"} << "";
+    QTest::newRow("lost LF") << "$ 1486.5\r$ 1487.0\r\n" << QStringList{"1487.0\r\n"} << "";
+    QTest::newRow("missing separator") << "$1486.5 20.0\r\n$ 1" << QStringList{} << "$ 1";
 }
 
 void test_units::records() {
@@ -266,12 +270,35 @@ void test_units::block_average() {
     QVERIFY(!add_to_average(sum, count, 5, "1500"));
     QCOMPARE(count, 1u);
 
-    // Not a number counts as 0, and so does what is not a finite one; seven significant digits.
-    for (const char *not_finite : {"abc", "1e999", "inf", "-inf", "nan"}) {
+    // What is not a finite number is neither summed nor counted: four readings of 1500 and one
+    // such average to 1500, not 1200. Seven significant digits.
+    for (const char *not_finite :
+         {"abc", "", "\r\n", "1e999", "-1e999", "inf", "-inf", "nan", "1486.1x"}) {
         sum = 0;
         count = 0;
         QVERIFY(!add_to_average(sum, count, 2, not_finite));
-        QCOMPARE(*add_to_average(sum, count, 2, "1486.123"), QString("743.0615"));
+        QCOMPARE(count, 0u);
+        QVERIFY(!add_to_average(sum, count, 2, "1486.123"));
+        QCOMPARE(*add_to_average(sum, count, 2, "1486.124"), QString("1486.124"));
+    }
+    sum = 0;
+    count = 0;
+    QVERIFY(!add_to_average(sum, count, 2, QString(400, '9')));
+    QCOMPARE(count, 0u);
+
+    // The average of finite readings is finite, however large they are.
+    const QList<QPair<QStringList, QString>> large = {
+        {{"1e308", "1e308"}, "1e+308"},
+        {{"1.7e308", "1.7e308", "1.7e308"}, "1.7e+308"},
+        {{"-1.7e308", "1.7e308"}, "0"},
+        {{"1.7976931348623157e308", "1.7976931348623157e308"}, "1.797693e+308"}};
+    for (const auto &[block, average] : large) {
+        sum = 0;
+        count = 0;
+        std::optional<QString> shown;
+        for (const QString &reading : block)
+            shown = add_to_average(sum, count, quint32(block.size()), reading);
+        QCOMPARE(*shown, average);
     }
 
     // N of 1 or 0 shows the reading itself and sums nothing.
