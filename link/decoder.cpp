@@ -45,10 +45,22 @@ void frmain::ReadMyCom_slot() {
         copy_into(next_frame.velocity, velocity_text);
     }
 
-    if (config_busy)
-        append_chunk_text(next_frame.status, rx_chunk);
-    else
+    // During a sequence the instrument's replies go to the status area alone; its records still
+    // reach the file, whole and in order.
+    if (config_busy) {
+        QByteArray to_file, to_status;
+        split_records(rx_records, rx_chunk, to_file, to_status);
+        append_chunk_text(next_frame.status, to_status);
+        if (!to_file.isEmpty())
+            record_chunk(to_file);
+    } else {
+        if (!rx_records.held.isEmpty()) {
+            record_chunk(rx_records.held);
+            rx_records.held.clear();
+        }
+        follow_records(rx_records, rx_chunk);
         record_chunk(rx_chunk);
+    }
     if (shown || !next_frame.status.isEmpty())
         show_in_next_frame();
 }

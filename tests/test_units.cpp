@@ -6,6 +6,7 @@
 #include "link/port_list.h"
 #include "link/port_name.h"
 #include "link/record_parser.h"
+#include "link/record_split.h"
 #include "record/stamp.h"
 #include "ui/status_area.h"
 
@@ -40,6 +41,8 @@ private slots:
     void records_data();
     void records();
     void accumulator_bound();
+    void records_for_the_file_data();
+    void records_for_the_file();
     void chunk_text_without_nul();
     void block_average();
     void status_trim();
@@ -222,6 +225,53 @@ void test_units::records() {
     QString acc = input;
     QCOMPARE(take_all(acc), bodies);
     QCOMPARE(acc, left);
+}
+
+void test_units::records_for_the_file_data() {
+    QTest::addColumn<QList<QByteArray>>("chunks");
+    QTest::addColumn<QList<bool>>("during_sequence");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("status");
+    QTest::newRow("replies out, records in")
+        << QList<QByteArray>{"OK\r\n$ 1 2\r\nERR x\r\n$ 3\r\n"} << QList<bool>{true}
+        << QByteArray("$ 1 2\r\n$ 3\r\n") << QByteArray("OK\r\nERR x\r\n");
+    QTest::newRow("a record over three chunks")
+        << QList<QByteArray>{"$ 1", " 2\r", "\nOK\r\n"} << QList<bool>{true, true, true}
+        << QByteArray("$ 1 2\r\n") << QByteArray("OK\r\n");
+    QTest::newRow("begun before the sequence")
+        << QList<QByteArray>{"$ 1", " 2\r", "\nOK\r\n"} << QList<bool>{false, false, true}
+        << QByteArray("$ 1 2\r\n") << QByteArray("OK\r\n");
+    QTest::newRow("ended after the sequence")
+        << QList<QByteArray>{"OK\r\n$ 1", " 2\r\n$ 3"} << QList<bool>{true, false}
+        << QByteArray("$ 1 2\r\n$ 3") << QByteArray("OK\r\n");
+    QTest::newRow("a dollar in noise") << QList<QByteArray>{"$ 14#x$ 1 2\r\n"} << QList<bool>{true}
+                                       << QByteArray("$ 1 2\r\n") << QByteArray("$ 14#x");
+    QTest::newRow("NUL bytes kept")
+        << QList<QByteArray>{QByteArray("$ 1\0 2\r\n\0", 9)} << QList<bool>{true}
+        << QByteArray("$ 1\0 2\r\n", 8) << QByteArray("\0", 1);
+}
+
+// During a sequence every complete record still reaches the file, whole and in order; only the
+// other bytes go to the status area alone. Outside one, every byte is recorded.
+void test_units::records_for_the_file() {
+    QFETCH(QList<QByteArray>, chunks);
+    QFETCH(QList<bool>, during_sequence);
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, status);
+    record_split split;
+    QByteArray to_file, to_status;
+    for (int i = 0; i < chunks.size(); ++i) {
+        if (during_sequence[i]) {
+            split_records(split, chunks[i], to_file, to_status);
+        } else {
+            to_file += split.held;
+            split.held.clear();
+            follow_records(split, chunks[i]);
+            to_file += chunks[i];
+        }
+    }
+    QCOMPARE(to_file, file);
+    QCOMPARE(to_status, status);
 }
 
 void test_units::accumulator_bound() {

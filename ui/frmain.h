@@ -1,6 +1,7 @@
 #ifndef FRMAIN_H
 #define FRMAIN_H
 
+#include "link/record_split.h"
 #include "ui/display_frame.h"
 #include "ui/readout.h"
 
@@ -113,7 +114,8 @@ private:
     void record_chunk(const QByteArray &chunk);          // record/save_data.cpp
     bool write_record(const QByteArray &bytes);          // record/save_data.cpp
 
-    QByteArray rx_chunk; // what the last pass read
+    QByteArray rx_chunk;     // what the last pass read
+    record_split rx_records; // the records through the byte stream, for the record file
     display_frame next_frame;
     QTimer frame_timer;
     QElapsedTimer since_last_frame;
