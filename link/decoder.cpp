@@ -14,12 +14,17 @@ void copy_into(std::optional<QString> &slot, const QString &text) {
 void frmain::ReadMyCom_slot() {
     if (save_busy)
         return;
-    const qint64 waiting = serial_port->bytesAvailable();
-    if (waiting <= 0)
-        return;
-    // One buffer for every pass: at line speed a pass carries a single record.
-    rx_chunk.resize(int(waiting));
-    rx_chunk.resize(int(qMax<qint64>(0, serial_port->read(rx_chunk.data(), waiting))));
+    if (!unread_at_loss.isEmpty()) {
+        rx_chunk.swap(unread_at_loss);
+        unread_at_loss.clear();
+    } else {
+        const qint64 waiting = serial_port->bytesAvailable();
+        if (waiting <= 0)
+            return;
+        // One buffer for every pass: at line speed a pass carries a single record.
+        rx_chunk.resize(int(waiting));
+        rx_chunk.resize(int(qMax<qint64>(0, serial_port->read(rx_chunk.data(), waiting))));
+    }
     append_chunk_text(rx_text, rx_chunk);
 
     // Every complete record is taken now, so a backlog never leaves the read-outs behind; what
@@ -66,8 +71,10 @@ void frmain::ReadMyCom_slot() {
 }
 
 // Qt signals readyRead only when new bytes come, so bytes left unread while the decoder was held
-// off (save_busy, or not yet connected) would wait for the next byte: read them now.
+// off (save_busy, or not yet connected) would wait for the next byte: read them now, and what
+// the port held when the device went.
 void frmain::read_held_back_bytes() {
-    if (!save_busy && serial_port->isOpen() && serial_port->bytesAvailable() > 0)
+    if (!save_busy &&
+        ((serial_port->isOpen() && serial_port->bytesAvailable() > 0) || !unread_at_loss.isEmpty()))
         ReadMyCom_slot();
 }

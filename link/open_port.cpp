@@ -16,6 +16,12 @@ void frmain::openCom1_slot() {
             return;
         }
         keep_reading_under_wine(serial_port);
+        // A new session: nothing of a record or an average from before the last close.
+        rx_text.clear();
+        rx_records = record_split();
+        unread_at_loss.clear();
+        velocity_sum = 0.0;
+        velocity_count = 0;
         serial_port->flush();
         open_button->setText("关闭串口");
         set_port_controls_enabled(false);
@@ -61,6 +67,12 @@ void frmain::watch_port_errors() {
 void frmain::port_error(QSerialPort::SerialPortError error) {
     if (!means_device_gone(error) || !serial_port->isOpen())
         return;
+    // What came before the device went is decoded and recorded first: now, or once the save
+    // dialog, which holds the decoder off, has closed.
+    if (save_busy)
+        unread_at_loss += serial_port->readAll();
+    else
+        ReadMyCom_slot();
     serial_port->close();
     open_button->setText("打开串口");
     set_port_controls_enabled(true);

@@ -453,18 +453,26 @@ void test_link::open_failure() {
     qputenv("ORVANE_PORT_DIR", pty->port_dir().toLocal8Bit());
 }
 
+// Each reading is decoded once although the decoder was connected at each open, and an open
+// starts afresh: no half record and no half block from before the close.
 void test_link::reopen_decodes_once() {
     pty_instrument line;
     app_window win;
     QVERIFY(open_port(win));
+    win->avg_point_count = 3;
+    line.write("$ 1000.0 1\r\n$ 1000.0 1\r\n$ 14");
+    QTRY_COMPARE(win->velocity_count, 2u);
     press(win->open_button);
     QVERIFY(open_port(win));
-    line.write("$ 1486.512 25.400\r\n");
+    win->staus_show->clear();
+    line.write("99.0 21.0\r\n$ 2000.0 25.400\r\n");
     QTRY_COMPARE(win->velocity_count, 1u);
     QTest::qWait(100);
     wait_for_frame(win);
     QCOMPARE(win->velocity_count, 1u);
-    QCOMPARE(win->staus_show->toPlainText(), QString("$ 1486.512 25.400\n"));
+    QCOMPARE(win->staus_show->toPlainText(), QString("$ 2000.0 25.400\n"));
+    line.write("$ 2000.0 1\r\n$ 2000.0 1\r\n");
+    QTRY_COMPARE(win->avg_velocity_edit->text(), QString("2000"));
 }
 
 void test_link::bytes_during_open_pause_are_read() {
@@ -534,6 +542,13 @@ void test_link::device_loss() {
     QCOMPARE(win->open_button->text(), QString("打开串口"));
     QVERIFY(all_enabled(win.get(), true));
     QVERIFY2(spent < 200, qPrintable(QString("%1 ms of CPU in 1 s after the loss").arg(spent)));
+
+    // A new port: the half record from before the loss is no part of what comes now.
+    pty_instrument other;
+    QVERIFY(open_port(win));
+    other.write("92.25 20.5\r\n$ 1500.0 20.0\r\n");
+    QTRY_COMPARE(win->velocity_edit->text(), QString("1500.0"));
+    QVERIFY(!win->staus_show->toPlainText().contains("92.25"));
 }
 
 QTEST_MAIN(test_link)

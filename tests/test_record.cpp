@@ -52,6 +52,7 @@ private slots:
     void start_then_stop_keeps_every_byte();
     void existing_file_replaced();
     void cancel_touches_nothing();
+    void bytes_during_dialog_land_after_start_line_data();
     void bytes_during_dialog_land_after_start_line();
     void on_disk_before_next_record();
     void unopenable_paths_data();
@@ -149,27 +150,47 @@ void test_record::cancel_touches_nothing() {
     QVERIFY(w->answerer.messages.isEmpty());
 }
 
+void test_record::bytes_during_dialog_land_after_start_line_data() {
+    QTest::addColumn<bool>("device_goes");
+    QTest::newRow("port open") << false;
+    // What the port held when the device went is decoded and recorded all the same.
+    QTest::newRow("device gone meanwhile") << true;
+}
+
 void test_record::bytes_during_dialog_land_after_start_line() {
-    frmain *f = w->get();
+    QFETCH(bool, device_goes);
+    pty_instrument line;
+    app_window win;
+    QVERIFY(open_port(win));
+    frmain *f = win.get();
     const QString path = dir.filePath("dialog.txt");
-    const quint32 count_before = f->velocity_count;
     bool busy_while_open = false;
-    quint32 count_while_open = 0;
-    w->answerer.on_open = [&] {
+    quint32 count_while_open = 1;
+    win.answerer.on_open = [&] {
+        if (busy_while_open)
+            return; // the box about the device, over the dialog
         busy_while_open = f->save_busy;
-        pty->write("$ 1111.111 11.111\r\n");
-        QTRY_COMPARE(f->serial_port->bytesAvailable(), qint64(19));
+        line.write("$ 1111.111 11.111\r\n$ 1111.112 11.112\r\n");
+        QTRY_COMPARE(f->serial_port->bytesAvailable(), qint64(38));
         count_while_open = f->velocity_count;
+        if (device_goes)
+            line.hang_up(); // the port closes while the dialog stays open a while
     };
-    start_recording(path);
+    win.answerer.set_answer_delay(device_goes ? 300 : 0);
+    win.answerer.answer_save_dialog(path);
+    press(f->save_data_button);
     QVERIFY(busy_while_open);
-    QCOMPARE(count_while_open, count_before); // not read while the dialog is open
+    QCOMPARE(count_while_open, 0u); // not read while the dialog is open
+    QCOMPARE(f->serial_port->isOpen(), !device_goes);
     QVERIFY(!f->save_busy);
     // Read once the dialog has closed, without waiting for a further byte.
-    QTRY_COMPARE(f->velocity_edit->text(), QString("1111.111"));
+    QTRY_COMPARE(f->velocity_edit->text(), QString("1111.112"));
+    QCOMPARE(f->velocity_count, 2u);
     press(f->save_data_button);
     const QByteArray file = read_file(path);
-    QCOMPARE(file.mid(21, file.size() - 42), QByteArray("$ 1111.111 11.111\r\n"));
+    QCOMPARE(file.mid(21, file.size() - 42),
+             QByteArray("$ 1111.111 11.111\r\n$ 1111.112 11.112\r\n"));
+    QCOMPARE(win.answerer.messages.size(), device_goes ? 1 : 0);
 }
 
 void test_record::on_disk_before_next_record() {

@@ -115,7 +115,8 @@ private:
     bool write_record(const QByteArray &bytes);          // record/save_data.cpp
 
     QByteArray rx_chunk;     // what the last pass read
-    record_split rx_records; // the records through the byte stream, for the record file
+    record_split rx_records;   // the records through the byte stream, for the record file
+    QByteArray unread_at_loss; // what the port held when the device went, not yet decoded
     display_frame next_frame;
     QTimer frame_timer;
     QElapsedTimer since_last_frame;
