@@ -5,6 +5,10 @@
 #include <QLineEdit>
 
 void frmain::avg_point_slot() {
+    if (config_busy) {
+        run_when_free([this] { avg_point_slot(); });
+        return;
+    }
     if (auto count = parse_point_count(avg_lineedit->text())) {
         velocity_sum = 0.0;
         velocity_count = 0;

@@ -16,6 +16,12 @@ const char cr[] = "\r";
 void frmain::setting_button_slot() {
     if (config_busy)
         return;
+    // Pressed while the port opens: the decoder is not yet reading, and the replies would be
+    // recorded as data. It runs once the port is open and read.
+    if (port_opening) {
+        run_when_free([this] { setting_button_slot(); });
+        return;
+    }
     const QString baud = machine_baud_combo->currentText();
     const QString rate = outrate_lineedit->text();
     const int temp_index = temp_combo->currentIndex();
@@ -38,12 +44,16 @@ void frmain::setting_button_slot() {
     Sleep(100);
     send(cr);
     Sleep(300);
-    config_busy = false;
+    end_sequence();
 }
 
 void frmain::save_setting_slot() {
     if (config_busy)
         return;
+    if (port_opening) {
+        run_when_free([this] { save_setting_slot(); });
+        return;
+    }
     config_busy = true;
     one_byte_send("done");
     Sleep(100);
@@ -53,10 +63,19 @@ void frmain::save_setting_slot() {
     Sleep(100);
     send(cr);
     Sleep(300);
+    end_sequence();
+}
+
+void frmain::end_sequence() {
     config_busy = false;
+    run_freed();
 }
 
 bool frmain::outrange_warning_slot(QString text) {
+    if (config_busy) {
+        run_when_free([this, text] { outrange_warning_slot(text); });
+        return true;
+    }
     switch (check_output_rate(text)) {
     case rate_check::empty:
         send_config_button->setEnabled(false);

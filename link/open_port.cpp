@@ -9,6 +9,10 @@
 #include <QPushButton>
 
 void frmain::openCom1_slot() {
+    if (config_busy) {
+        run_when_free([this] { openCom1_slot(); });
+        return;
+    }
     if (open_button->text() == "打开串口") {
         serial_port->setPortName(resolve_port_name(port_combo->currentText()));
         if (!serial_port->open(QIODevice::ReadWrite)) {
@@ -36,11 +40,14 @@ void frmain::openCom1_slot() {
             serial_port->setStopBits(*stop);
         serial_port->setFlowControl(QSerialPort::NoFlowControl);
 
+        port_opening = true;
         Sleep(1000);
         // Once only: repeated opens must not run the decoder several times per notification.
         connect(serial_port, SIGNAL(readyRead()), this, SLOT(ReadMyCom_slot()),
                 Qt::UniqueConnection);
         read_held_back_bytes();
+        port_opening = false;
+        run_freed();
     } else {
         serial_port->flush();
         serial_port->close();
@@ -76,5 +83,5 @@ void frmain::port_error(QSerialPort::SerialPortError error) {
     serial_port->close();
     open_button->setText("打开串口");
     set_port_controls_enabled(true);
-    show_message_later(this, "\n串口连接已断开\n请检查设备连接！\n");
+    show_message_later("\n串口连接已断开\n请检查设备连接！\n");
 }

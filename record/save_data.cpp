@@ -7,6 +7,10 @@
 #include <QPushButton>
 
 bool frmain::save_data_slot() {
+    if (config_busy) {
+        run_when_free([this] { save_data_slot(); });
+        return true;
+    }
     save_busy = true;
     bool done = true;
     if (save_data_button->text() == "保存数据")
@@ -31,7 +35,7 @@ bool frmain::start_recording() {
     // Binary on purpose: text mode would turn the instrument's CR LF into CR CR LF on Windows.
     if (!record_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         save_data_button->setText("保存数据");
-        show_message_later(this, "\n文件打开失败\n请检查文件路径和权限！\n");
+        show_message_later("\n文件打开失败\n请检查文件路径和权限！\n");
         return false;
     }
     return write_record(stamp_line(QDateTime::currentDateTime()));
@@ -57,6 +61,6 @@ bool frmain::write_record(const QByteArray &bytes) {
         return true;
     record_file->close();
     save_data_button->setText("保存数据");
-    show_message_later(this, "\n数据写入失败\n记录已停止！\n");
+    show_message_later("\n数据写入失败\n记录已停止！\n");
     return false;
 }

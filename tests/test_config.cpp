@@ -78,6 +78,9 @@ private slots:
     void send_configuration();
     void save_configuration();
     void replies_go_to_status_not_file();
+    void boxes_wait_for_the_sequence_data();
+    void boxes_wait_for_the_sequence();
+    void pressed_while_the_port_opens();
     void second_press_is_dropped();
     void sequences_with_port_closed();
     void output_rate_check_data();
@@ -222,6 +225,102 @@ void test_config::replies_go_to_status_not_file() {
     for (const char *reply : {"OK done\n", "Store configuration? (y/n)\n", "$ 14#noise",
                               "OK configuration stored\n", "$ 1486.7 25.0\n"})
         QVERIFY2(status.contains(reply), reply);
+}
+
+void test_config::boxes_wait_for_the_sequence_data() {
+    QTest::addColumn<bool>("store");
+    QTest::addColumn<QString>("pressed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("point count while storing") << true << "设置点数"
+                                               << "设置成功！";
+    QTest::newRow("rate out of range while configuring")
+        << false << "80"
+        << "\n数值不在范围内!\n请输入(1~30)范围的数字\n";
+    QTest::newRow("save dialog while storing") << true << "保存数据"
+                                               << "保存数据为";
+    QTest::newRow("closing while configuring") << false << "关闭串口"
+                                               << "串口关闭成功！";
+}
+
+// A box or a dialog opened inside a sequence would hold its pause open until it closed, and the
+// instrument would see half a command. What would open one waits until the sequence has ended:
+// the line carries the sequence exactly and paced, then the box opens.
+void test_config::boxes_wait_for_the_sequence() {
+    QFETCH(bool, store);
+    QFETCH(QString, pressed);
+    QFETCH(QString, shown);
+    pty_instrument line;
+    app_window win;
+    QVERIFY(open_port(win));
+    frmain *f = win.get();
+    win.answerer.messages.clear();
+    win.answerer.answer_save_dialog(QString());
+    QStringList opened_while_busy;
+    win.answerer.on_open = [&] {
+        if (f->config_busy)
+            opened_while_busy << "a box or dialog";
+    };
+    QTimer::singleShot(150, [&] {
+        if (pressed == "80") {
+            f->outrate_lineedit->end(false);
+            QTest::keyClick(f->outrate_lineedit, '0');
+        } else {
+            for (QPushButton *b : f->findChildren<QPushButton *>())
+                if (b->text() == pressed)
+                    press(b);
+        }
+    });
+    press(store ? f->save_config_button : f->send_config_button);
+    const seen_bytes seen = line.read_for(50);
+    QVERIFY(opened_while_busy.isEmpty());
+    QString why;
+    const QList<QByteArray> commands =
+        store ? QList<QByteArray>{"done"}
+              : QList<QByteArray>{"uart bps 9600", "data rate 8", "water temp enable"};
+    int at = store ? 0 : 1;
+    for (const QByteArray &command : commands) {
+        at = check_command(seen, at, command, &why);
+        QVERIFY2(at > 0, qPrintable(why));
+    }
+    QCOMPARE(pty_instrument::bytes_of(seen),
+             store ? QByteArray("done\ry\r")
+                   : QByteArray("\ruart bps 9600\rdata rate 8\rwater temp enable\r"));
+
+    // Then what was pressed takes effect.
+    QTRY_VERIFY(
+        win.answerer.messages.contains(shown) ||
+        (!win.answerer.save_dialogs.isEmpty() && win.answerer.save_dialogs.last().title == shown));
+    QVERIFY(opened_while_busy.isEmpty());
+}
+
+// Pressed while the port opens, a sequence runs once the port is open and read: the replies to
+// it are decoded, shown in the status area and kept out of the recording.
+void test_config::pressed_while_the_port_opens() {
+    pty_instrument line;
+    app_window win;
+    frmain *f = win.get();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("record.txt");
+    win.answerer.answer_save_dialog(path);
+    press(f->save_data_button);
+    // The instrument replies once the sequence runs (it runs inside the waits below).
+    bool replied = false;
+    QTimer reply;
+    connect(&reply, &QTimer::timeout, [&] {
+        if (f->config_busy && !replied) {
+            line.write("OK uart bps 9600\r\n");
+            replied = true;
+        }
+    });
+    reply.start(10);
+    QTimer::singleShot(300, [f] { press(f->send_config_button); });
+    QVERIFY(open_port(win));
+    QTRY_VERIFY_WITH_TIMEOUT(replied && !f->config_busy, 5000);
+    QCOMPARE(pty_instrument::bytes_of(line.read_for(50)),
+             QByteArray("\ruart bps 9600\rdata rate 8\rwater temp enable\r"));
+    press(f->save_data_button);
+    QVERIFY(f->staus_show->toPlainText().contains("OK uart bps 9600"));
+    QVERIFY(!read_file(path).contains("OK uart"));
 }
 
 void test_config::second_press_is_dropped() {

@@ -84,6 +84,8 @@ void test_faults::hang_up_during_configuration() {
     press(w->send_config_button);
     QVERIFY(clock.elapsed() >= 1920);
     QVERIFY(!w->config_busy);
+    // The box waits for the sequence's end: its pauses are not held open.
+    QVERIFY(w.answerer.wait_for_messages(1));
     QCOMPARE(w.answerer.messages, QStringList{lost});
     QVERIFY(!w->serial_port->isOpen());
     QCOMPARE(w->open_button->text(), QString("打开串口"));

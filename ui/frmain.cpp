@@ -1,5 +1,6 @@
 #include "ui/frmain.h"
 #include "ui/fonts.h"
+#include "ui/message.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtDebug>
 
 frmain::frmain(QWidget *parent) : QWidget(parent) {
@@ -65,6 +67,33 @@ void frmain::every_connect() {
     connect(avg_button, SIGNAL(clicked()), this, SLOT(avg_point_slot()));
     connect(outrate_lineedit, SIGNAL(textEdited(QString)), this,
             SLOT(outrange_warning_slot(QString)));
+}
+
+// A box or a dialog opened while a configuration sequence runs would hold its pause open until
+// it closed: the instrument would see half a command. What would open one (and a sequence
+// pressed while the port opens) waits here, and runs once the sequence or the opening is over.
+void frmain::run_when_free(std::function<void()> action) {
+    waiting_for_line << std::move(action);
+}
+
+// Run once the slot that ended the sequence or the opening has returned; what finds the line
+// busy again waits again.
+void frmain::run_freed() {
+    if (waiting_for_line.isEmpty())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        const QList<std::function<void()>> ready = std::move(waiting_for_line);
+        waiting_for_line.clear();
+        for (const std::function<void()> &action : ready)
+            action();
+    });
+}
+
+void frmain::show_message_later(const QString &text) {
+    if (config_busy)
+        run_when_free([this, text] { show_message_later(text); });
+    else
+        ::show_message_later(this, text);
 }
 
 void frmain::keyPressEvent(QKeyEvent *event) {

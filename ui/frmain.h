@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <QtSerialPort/QSerialPort>
 
+#include <functional>
+
 class QComboBox;
 class QFile;
 class QGroupBox;
@@ -109,14 +111,21 @@ private:
     void show_frame();                                   // ui/display_frame.cpp
     void repaint_changes_alone();                        // ui/display_frame.cpp
     void put_on_line(const char *bytes, qint64 size);    // config/transmit.cpp
+    void end_sequence();                                 // config/commands.cpp
+    void run_when_free(std::function<void()> action);    // ui/frmain.cpp
+    void run_freed();                                    // ui/frmain.cpp
+    void show_message_later(const QString &text);        // ui/frmain.cpp
     bool start_recording();                              // record/save_data.cpp
     bool stop_recording();                               // record/save_data.cpp
     void record_chunk(const QByteArray &chunk);          // record/save_data.cpp
     bool write_record(const QByteArray &bytes);          // record/save_data.cpp
 
-    QByteArray rx_chunk;     // what the last pass read
+    QByteArray rx_chunk;       // what the last pass read
     record_split rx_records;   // the records through the byte stream, for the record file
     QByteArray unread_at_loss; // what the port held when the device went, not yet decoded
+    bool port_opening = false; // the pause after opening runs
+    // What waits for a sequence or the opening to end (see run_when_free).
+    QList<std::function<void()>> waiting_for_line;
     display_frame next_frame;
     QTimer frame_timer;
     QElapsedTimer since_last_frame;
