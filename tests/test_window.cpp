@@ -226,16 +226,24 @@ void test_window::readouts() {
 }
 
 void test_window::readout_pixels_data() {
+    QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("text");
-    QTest::newRow("reading") << "1486.512";
-    QTest::newRow("temperature with its line end") << "25.400\r\n";
-    QTest::newRow("empty") << "";
-    QTest::newRow("too long to fit") << QString(60, '9');
+    QTest::newRow("reading") << ""
+                             << "1486.512";
+    QTest::newRow("temperature with its line end") << ""
+                                                   << "25.400\r\n";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("too long to fit") << "" << QString(60, '9');
+    // Marks whose ink reaches past their text's advance, before it or after it.
+    QTest::newRow("combining marks") << "" << QString::fromUtf8("f\u0338j");
+    QTest::newRow("after combining marks") << QString::fromUtf8("\u0338\u0338\u03381") << "1";
 }
 
 // A read-out repainted from its kept pictures, many times over, shows what it shows when painted
 // afresh without them.
 void test_window::readout_pixels() {
+    QFETCH(QString, before);
     QFETCH(QString, text);
     app_window w;
     readout *r = w->velocity_edit;
@@ -246,8 +254,10 @@ void test_window::readout_pixels() {
         r->show_text(QString::number(1400 + i).repeated(1 + i % 3));
         QCoreApplication::sendPostedEvents(r->window(), QEvent::UpdateRequest);
     }
-    r->show_text(text);
-    QCoreApplication::sendPostedEvents(r->window(), QEvent::UpdateRequest);
+    for (const QString &shown : {before, text}) {
+        r->show_text(shown);
+        QCoreApplication::sendPostedEvents(r->window(), QEvent::UpdateRequest);
+    }
     r->forget_background();
     QVERIFY(drawn_afresh(r));
     // In a new font the same text is laid out again.
