@@ -27,7 +27,7 @@ frmain::frmain(QWidget *parent) : QWidget(parent) {
     refresh_port_list();
 
     frame_timer.setSingleShot(true);
-    // A coarse timer may fire 5 % late: past the 40 ms the screen may lag.
+    // A coarse timer may fire 5 % late: past the 70 ms the screen may lag.
     frame_timer.setTimerType(Qt::PreciseTimer);
     connect(&frame_timer, &QTimer::timeout, this, &frmain::show_frame);
 
