@@ -133,7 +133,7 @@ class Orvane(Program):
 
     def click(self, xdo, win):
         # "打开串口" spans the bottom row of the serial-parameter group.
-        xdo("mousemove", "--window", win, "102", "225", "click", "1")
+        xdo("mousemove", "--window", win, "102", "212", "click", "1")
 
 
 class CuteCom(Program):
