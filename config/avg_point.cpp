@@ -5,10 +5,8 @@
 #include <QLineEdit>
 
 void frmain::avg_point_slot() {
-    if (config_busy) {
-        run_when_free([this] { avg_point_slot(); });
+    if (wait_for_sequence([this] { avg_point_slot(); }))
         return;
-    }
     if (auto count = parse_point_count(avg_lineedit->text())) {
         velocity_sum = 0.0;
         velocity_count = 0;

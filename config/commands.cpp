@@ -10,18 +10,25 @@ namespace {
 const char cr[] = "\r";
 }
 
-// A press while a sequence runs is dropped: nested, the two would interleave their characters
-// on the line and the inner one would clear config_busy early. The values are taken, and the
-// rate checked, at the press: an edit made while the sequence runs must not change what it sends.
-void frmain::setting_button_slot() {
+// Whether the sequence of a press may start now. A press while a sequence runs is dropped:
+// nested, the two would interleave their characters on the line and the inner one would clear
+// config_busy early. A press while the port opens, when the decoder is not yet reading and the
+// replies would be recorded as data, runs the sequence once the port is open and read.
+bool frmain::sequence_may_start(void (frmain::*pressed)()) {
     if (config_busy)
-        return;
-    // Pressed while the port opens: the decoder is not yet reading, and the replies would be
-    // recorded as data. It runs once the port is open and read.
+        return false;
     if (port_opening) {
-        run_when_free([this] { setting_button_slot(); });
-        return;
+        run_when_free([this, pressed] { (this->*pressed)(); });
+        return false;
     }
+    return true;
+}
+
+// The values are taken, and the rate checked, at the press: an edit made while the sequence runs
+// must not change what it sends.
+void frmain::setting_button_slot() {
+    if (!sequence_may_start(&frmain::setting_button_slot))
+        return;
     const QString baud = machine_baud_combo->currentText();
     const QString rate = outrate_lineedit->text();
     const int temp_index = temp_combo->currentIndex();
@@ -48,12 +55,8 @@ void frmain::setting_button_slot() {
 }
 
 void frmain::save_setting_slot() {
-    if (config_busy)
+    if (!sequence_may_start(&frmain::save_setting_slot))
         return;
-    if (port_opening) {
-        run_when_free([this] { save_setting_slot(); });
-        return;
-    }
     config_busy = true;
     one_byte_send("done");
     Sleep(100);
@@ -72,10 +75,8 @@ void frmain::end_sequence() {
 }
 
 bool frmain::outrange_warning_slot(QString text) {
-    if (config_busy) {
-        run_when_free([this, text] { outrange_warning_slot(text); });
+    if (wait_for_sequence([this, text] { outrange_warning_slot(text); }))
         return true;
-    }
     switch (check_output_rate(text)) {
     case rate_check::empty:
         send_config_button->setEnabled(false);

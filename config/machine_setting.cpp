@@ -1,3 +1,4 @@
+#include "link/line_settings.h"
 #include "ui/caption.h"
 #include "ui/fonts.h"
 #include "ui/frmain.h"
@@ -12,11 +13,9 @@
 void frmain::machine_setting() {
     machine_box = new QGroupBox;
     machine_group = new QGroupBox;
-    machine_baud_label = new caption;
-    outrate_label = new caption;
-    outrate_range_label = new caption;
-    output_label = new caption;
-    temp_label = new caption;
+    for (QLabel **label :
+         {&machine_baud_label, &outrate_label, &outrate_range_label, &output_label, &temp_label})
+        *label = new caption;
     machine_baud_combo = new QComboBox;
     outrate_lineedit = new QLineEdit;
     output_combo = new QComboBox;
@@ -52,7 +51,7 @@ void frmain::machine_setting() {
     save_data_button->setText("保存数据");
     avg_button->setText("设置点数");
 
-    machine_baud_combo->addItems({"2400", "4800", "9600", "19200", "38400", "57600", "115200"});
+    machine_baud_combo->addItems(baud_rate_texts());
     machine_baud_combo->setCurrentIndex(2);
     output_combo->addItems({"默认格式", "格式一", "格式二"});
     output_combo->setEnabled(false);

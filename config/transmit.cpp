@@ -4,10 +4,10 @@
 #include <QEventLoop>
 #include <QTimer>
 
-// Waits at least sec milliseconds while the window, the port and the decoder go on. A nested
+// Waits at least ms milliseconds while the window, the port and the decoder go on. A nested
 // event loop with a timer sleeps between events instead of polling a whole core away.
-void frmain::Sleep(int sec) {
-    if (sec <= 0 || quitting)
+void frmain::Sleep(int ms) {
+    if (ms <= 0 || quitting)
         return;
     QElapsedTimer clock;
     clock.start();
@@ -18,7 +18,7 @@ void frmain::Sleep(int sec) {
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     // The timer may fire a little early, and a nested wait may hold the loop longer: test the
     // clock itself each time round.
-    for (qint64 left = sec; left > 0; left = sec - clock.elapsed()) {
+    for (qint64 left = ms; left > 0; left = ms - clock.elapsed()) {
         timer.start(int(left));
         // Once the application quits, exec() refuses to run and returns -1 at once: going round
         // again would spin until the deadline.

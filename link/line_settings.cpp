@@ -1,12 +1,13 @@
 #include "link/line_settings.h"
 
+QStringList baud_rate_texts() {
+    return {"2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+}
+
 std::optional<qint32> baud_from_text(const QString &text) {
-    static const char *const rates[] = {"2400",  "4800",  "9600",  "19200",
-                                        "38400", "57600", "115200"};
-    for (const char *rate : rates)
-        if (text == QLatin1String(rate))
-            return QString(rate).toInt();
-    return std::nullopt;
+    if (!baud_rate_texts().contains(text))
+        return std::nullopt;
+    return text.toInt();
 }
 
 std::optional<QSerialPort::DataBits> data_bits_from_index(int index) {

@@ -2,8 +2,12 @@
 #define LINE_SETTINGS_H
 
 #include <QString>
+#include <QStringList>
 #include <QtSerialPort/QSerialPort>
 #include <optional>
+
+// The baud rates both panels offer (the port's and the instrument's own), as their texts.
+QStringList baud_rate_texts();
 
 // The serial-parameter panel's choices as port settings. An empty result means the choice sets
 // nothing and the port keeps what it had.

@@ -9,10 +9,9 @@
 #include <QPushButton>
 
 void frmain::openCom1_slot() {
-    if (config_busy) {
-        run_when_free([this] { openCom1_slot(); });
+    if (wait_for_sequence([this] { openCom1_slot(); }))
         return;
-    }
+    // The caption is the only record of whether the port is open.
     if (open_button->text() == "打开串口") {
         serial_port->setPortName(resolve_port_name(port_combo->currentText()));
         if (!serial_port->open(QIODevice::ReadWrite)) {
@@ -27,8 +26,7 @@ void frmain::openCom1_slot() {
         velocity_sum = 0.0;
         velocity_count = 0;
         serial_port->flush();
-        open_button->setText("关闭串口");
-        set_port_controls_enabled(false);
+        show_port_open(true);
 
         if (auto rate = baud_from_text(baud_combo->currentText()))
             serial_port->setBaudRate(*rate, QSerialPort::AllDirections);
@@ -43,7 +41,7 @@ void frmain::openCom1_slot() {
         port_opening = true;
         Sleep(1000);
         // Once only: repeated opens must not run the decoder several times per notification.
-        connect(serial_port, SIGNAL(readyRead()), this, SLOT(ReadMyCom_slot()),
+        connect(serial_port, &QSerialPort::readyRead, this, &frmain::ReadMyCom_slot,
                 Qt::UniqueConnection);
         read_held_back_bytes();
         port_opening = false;
@@ -52,16 +50,17 @@ void frmain::openCom1_slot() {
         serial_port->flush();
         serial_port->close();
         show_message("串口关闭成功！");
-        open_button->setText("打开串口");
-        set_port_controls_enabled(true);
+        show_port_open(false);
     }
 }
 
-void frmain::set_port_controls_enabled(bool enabled) {
+// The caption, then the parameter controls: locked while the port is open.
+void frmain::show_port_open(bool open) {
+    open_button->setText(open ? "关闭串口" : "打开串口");
     QComboBox *const combos[] = {port_combo, baud_combo, data_bits_combo, parity_combo,
                                  stop_bits_combo};
     for (QComboBox *combo : combos)
-        combo->setEnabled(enabled);
+        combo->setEnabled(!open);
 }
 
 void frmain::watch_port_errors() {
@@ -81,7 +80,6 @@ void frmain::port_error(QSerialPort::SerialPortError error) {
     else
         ReadMyCom_slot();
     serial_port->close();
-    open_button->setText("打开串口");
-    set_port_controls_enabled(true);
+    show_port_open(false);
     show_message_later("\n串口连接已断开\n请检查设备连接！\n");
 }

@@ -6,16 +6,20 @@
 #include <QFileDialog>
 #include <QPushButton>
 
+namespace {
+// The button's caption is the only record of whether a recording is on.
+const QString idle_caption = QStringLiteral("保存数据");
+const QString recording_caption = QStringLiteral("停止保存");
+} // namespace
+
 bool frmain::save_data_slot() {
-    if (config_busy) {
-        run_when_free([this] { save_data_slot(); });
+    if (wait_for_sequence([this] { save_data_slot(); }))
         return true;
-    }
     save_busy = true;
     bool done = true;
-    if (save_data_button->text() == "保存数据")
+    if (save_data_button->text() == idle_caption)
         done = start_recording();
-    else if (save_data_button->text() == "停止保存")
+    else if (save_data_button->text() == recording_caption)
         done = stop_recording();
     save_busy = false;
     read_held_back_bytes();
@@ -23,18 +27,18 @@ bool frmain::save_data_slot() {
 }
 
 bool frmain::start_recording() {
-    save_data_button->setText("停止保存");
+    save_data_button->setText(recording_caption);
     record_file->close();
     record_file_name = QFileDialog::getSaveFileName(this, "保存数据为", record_file_name,
                                                     "文本(*.txt);;自定义文件(*.*)");
     if (record_file_name.isEmpty()) {
-        save_data_button->setText("保存数据");
+        end_recording();
         return false;
     }
     record_file->setFileName(record_file_name);
     // Binary on purpose: text mode would turn the instrument's CR LF into CR CR LF on Windows.
     if (!record_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        save_data_button->setText("保存数据");
+        end_recording();
         show_message_later("\n文件打开失败\n请检查文件路径和权限！\n");
         return false;
     }
@@ -42,10 +46,15 @@ bool frmain::start_recording() {
 }
 
 bool frmain::stop_recording() {
-    save_data_button->setText("保存数据");
     const bool written = write_record(stamp_line(QDateTime::currentDateTime()));
-    record_file->close();
+    end_recording();
     return written;
+}
+
+// Back to idle, whether stopped, cancelled or failed.
+void frmain::end_recording() {
+    record_file->close();
+    save_data_button->setText(idle_caption);
 }
 
 void frmain::record_chunk(const QByteArray &chunk) {
@@ -59,8 +68,7 @@ void frmain::record_chunk(const QByteArray &chunk) {
 bool frmain::write_record(const QByteArray &bytes) {
     if (record_file->write(bytes) == bytes.size() && record_file->flush())
         return true;
-    record_file->close();
-    save_data_button->setText("保存数据");
+    end_recording();
     show_message_later("\n数据写入失败\n记录已停止！\n");
     return false;
 }

@@ -1,3 +1,4 @@
+#include "link/line_settings.h"
 #include "link/port_list.h"
 #include "ui/caption.h"
 #include "ui/fonts.h"
@@ -22,17 +23,11 @@ void frmain::data_setting() {
     serial_group = new QGroupBox;
     display_group = new QGroupBox;
 
-    port_label = new caption;
-    baud_label = new caption;
-    data_bits_label = new caption;
-    parity_label = new caption;
-    stop_bits_label = new caption;
-    velocity_label = new caption;
-    avg_velocity_label = new caption;
-    temperature_label = new caption;
-    velocity_unit_label = new caption;
-    avg_velocity_unit_label = new caption;
-    temperature_unit_label = new caption;
+    for (QLabel **label :
+         {&port_label, &baud_label, &data_bits_label, &parity_label, &stop_bits_label,
+          &velocity_label, &avg_velocity_label, &temperature_label, &velocity_unit_label,
+          &avg_velocity_unit_label, &temperature_unit_label})
+        *label = new caption;
 
     velocity_edit = new readout;
     avg_velocity_edit = new readout;
@@ -48,8 +43,7 @@ void frmain::data_setting() {
 
     open_button = new QPushButton;
 
-    QLineEdit *const readouts[] = {velocity_edit, avg_velocity_edit, temperature_edit};
-    for (QLineEdit *edit : readouts)
+    for (QLineEdit *edit : readouts())
         edit->setStyleSheet(readout_style);
 
     port_label->setText("串口号：");
@@ -62,7 +56,7 @@ void frmain::data_setting() {
     display_group->setTitle("数据显示");
 
     const QFont readout_font = window_font("Times", 30);
-    for (QLineEdit *edit : readouts) {
+    for (QLineEdit *edit : readouts()) {
         edit->setMinimumHeight(50);
         edit->setFont(readout_font);
         edit->setText("0000.000");
@@ -72,11 +66,11 @@ void frmain::data_setting() {
     velocity_label->setFont(caption_font);
     avg_velocity_label->setFont(caption_font);
     temperature_label->setFont(caption_font);
-    for (QLineEdit *edit : readouts)
+    for (QLineEdit *edit : readouts())
         edit->setEnabled(false);
 
     port_combo->addItems(fixed_port_names());
-    baud_combo->addItems({"2400", "4800", "9600", "19200", "38400", "57600", "115200"});
+    baud_combo->addItems(baud_rate_texts());
     data_bits_combo->addItems({"5", "6", "7", "8"});
     parity_combo->addItems({"NONE ", "ODD ", "EVEN ", "MARK ", "SPACE "});
     stop_bits_combo->addItems({"1  bit", "1.5bit", "2  bit"});
@@ -125,5 +119,5 @@ void frmain::data_setting() {
     box_grid->addWidget(display_group, 1, 2, 6, 3);
     serial_box->setLayout(box_grid);
 
-    connect(open_button, SIGNAL(clicked()), this, SLOT(openCom1_slot()));
+    connect(open_button, &QPushButton::clicked, this, &frmain::openCom1_slot);
 }

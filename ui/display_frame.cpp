@@ -25,7 +25,7 @@ void frmain::show_in_next_frame() {
 void frmain::repaint_changes_alone() {
     if (!testAttribute(Qt::WA_Mapped))
         return;
-    for (readout *r : {velocity_edit, avg_velocity_edit, temperature_edit})
+    for (readout *r : readouts())
         r->keep_background();
     QScrollBar *bar = staus_show->verticalScrollBar();
     if (!bar->testAttribute(Qt::WA_OpaquePaintEvent))
@@ -37,14 +37,13 @@ void frmain::repaint_changes_alone() {
 // is not repainted.
 void frmain::show_frame() {
     repaint_changes_alone();
-    const std::pair<std::optional<QString> *, readout *> readouts[] = {
-        {&next_frame.temperature, temperature_edit},
-        {&next_frame.average, avg_velocity_edit},
-        {&next_frame.velocity, velocity_edit}};
-    for (const auto &[text, edit] : readouts) {
-        if (*text && edit->text() != **text)
-            edit->show_text(**text);
-        text->reset();
+    const auto texts = next_frame.readout_texts();
+    const auto edits = readouts();
+    for (size_t i = 0; i < edits.size(); ++i) {
+        std::optional<QString> &text = *texts[i];
+        if (text && edits[i]->text() != *text)
+            edits[i]->show_text(*text);
+        text.reset();
     }
     since_last_frame.start();
 
@@ -52,9 +51,9 @@ void frmain::show_frame() {
     if (!pending.isEmpty()) {
         // What an area's worth of newer lines follows would be trimmed as soon as it was in.
         pending.remove(0, all_but_last_lines_length(pending, status_max_lines));
-        const int now = first_lines_length(pending, status_lines_per_insert);
-        append_status(now == pending.size() ? pending : pending.left(now));
-        pending.remove(0, now); // keeps its buffer for the next frame
+        const int this_insert = first_lines_length(pending, status_lines_per_insert);
+        append_status(this_insert == pending.size() ? pending : pending.left(this_insert));
+        pending.remove(0, this_insert); // keeps its buffer for the next frame
         if (!pending.isEmpty())
             frame_timer.start(0); // the rest of a flood's backlog, once the port has been read
     }

@@ -2,6 +2,7 @@
 #define DISPLAY_FRAME_H
 
 #include <QString>
+#include <array>
 #include <optional>
 
 // The read-outs and the status area are updated at most once a frame: the first change after a
@@ -23,6 +24,11 @@ struct display_frame {
     std::optional<QString> average;
     std::optional<QString> velocity;
     QString status;
+
+    // The read-outs' texts in the order a pass updates them, as frmain::readouts() lists them.
+    std::array<std::optional<QString> *, 3> readout_texts() {
+        return {&temperature, &average, &velocity};
+    }
 };
 
 #endif

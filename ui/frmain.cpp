@@ -61,12 +61,11 @@ frmain::~frmain() {
 }
 
 void frmain::every_connect() {
-    connect(save_data_button, SIGNAL(clicked()), this, SLOT(save_data_slot()));
-    connect(send_config_button, SIGNAL(clicked()), this, SLOT(setting_button_slot()));
-    connect(save_config_button, SIGNAL(clicked()), this, SLOT(save_setting_slot()));
-    connect(avg_button, SIGNAL(clicked()), this, SLOT(avg_point_slot()));
-    connect(outrate_lineedit, SIGNAL(textEdited(QString)), this,
-            SLOT(outrange_warning_slot(QString)));
+    connect(save_data_button, &QPushButton::clicked, this, &frmain::save_data_slot);
+    connect(send_config_button, &QPushButton::clicked, this, &frmain::setting_button_slot);
+    connect(save_config_button, &QPushButton::clicked, this, &frmain::save_setting_slot);
+    connect(avg_button, &QPushButton::clicked, this, &frmain::avg_point_slot);
+    connect(outrate_lineedit, &QLineEdit::textEdited, this, &frmain::outrange_warning_slot);
 }
 
 // A box or a dialog opened while a configuration sequence runs would hold its pause open until
@@ -89,11 +88,20 @@ void frmain::run_freed() {
     });
 }
 
+// A box raised while the port is read (a lost device, a failed write): shown once the slot has
+// returned, and not inside the decoder, which its event loop would hold up; and never while a
+// sequence runs.
 void frmain::show_message_later(const QString &text) {
-    if (config_busy)
-        run_when_free([this, text] { show_message_later(text); });
-    else
-        ::show_message_later(this, text);
+    if (!wait_for_sequence([this, text] { show_message_later(text); }))
+        QTimer::singleShot(0, this, [text] { show_message(text); });
+}
+
+// Whether a sequence runs; then action waits for its end.
+bool frmain::wait_for_sequence(std::function<void()> action) {
+    if (!config_busy)
+        return false;
+    run_when_free(std::move(action));
+    return true;
 }
 
 void frmain::keyPressEvent(QKeyEvent *event) {

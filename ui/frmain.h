@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <QtSerialPort/QSerialPort>
 
+#include <array>
 #include <functional>
 
 class QComboBox;
@@ -25,7 +26,8 @@ class QKeyEvent;
 class QCloseEvent;
 
 // The one window of the terminal. It owns all run-time state; every subsystem defines its slots
-// in its own folder. Members are public so that the tests can read the state they check.
+// in its own folder. Its members are public: the subsystems share them, and the tests read the
+// state they check.
 class frmain : public QWidget {
     Q_OBJECT
 
@@ -83,7 +85,7 @@ public slots:
     void status_setting();               // ui/status_setting.cpp
     void openCom1_slot();                // link/open_port.cpp
     void ReadMyCom_slot();               // link/decoder.cpp
-    void Sleep(int sec);                 // config/transmit.cpp
+    void Sleep(int ms);                  // config/transmit.cpp
     void send(QString data);             // config/transmit.cpp
     void setting_button_slot();          // config/commands.cpp
     void save_setting_slot();            // config/commands.cpp
@@ -92,7 +94,9 @@ public slots:
     bool outrange_warning_slot(QString); // config/commands.cpp
     void avg_point_slot();               // config/avg_point.cpp
 
-    // Whether read-outs or status text wait for the next display frame.
+public:
+    // For tests and benchmarks alone, which wait for what the operator sees: whether the
+    // read-outs or the status area wait for the next display frame.
     bool frame_pending() const { return frame_timer.isActive(); }
 
 protected:
@@ -104,21 +108,28 @@ private:
     void state_direction(const QString &text);           // ui/status_setting.cpp
     void watch_port_errors();                            // link/open_port.cpp
     void port_error(QSerialPort::SerialPortError error); // link/open_port.cpp
-    void set_port_controls_enabled(bool enabled);        // link/open_port.cpp
+    void show_port_open(bool open);                      // link/open_port.cpp
     void refresh_port_list();                            // link/port_list.cpp
     void read_held_back_bytes();                         // link/decoder.cpp
-    void show_in_next_frame();                           // ui/display_frame.cpp
-    void show_frame();                                   // ui/display_frame.cpp
-    void repaint_changes_alone();                        // ui/display_frame.cpp
-    void put_on_line(const char *bytes, qint64 size);    // config/transmit.cpp
-    void end_sequence();                                 // config/commands.cpp
-    void run_when_free(std::function<void()> action);    // ui/frmain.cpp
-    void run_freed();                                    // ui/frmain.cpp
-    void show_message_later(const QString &text);        // ui/frmain.cpp
-    bool start_recording();                              // record/save_data.cpp
-    bool stop_recording();                               // record/save_data.cpp
-    void record_chunk(const QByteArray &chunk);          // record/save_data.cpp
-    bool write_record(const QByteArray &bytes);          // record/save_data.cpp
+    // The three read-outs, in the order a pass updates them.
+    std::array<readout *, 3> readouts() const {
+        return {temperature_edit, avg_velocity_edit, velocity_edit};
+    }
+    void show_in_next_frame();                            // ui/display_frame.cpp
+    void show_frame();                                    // ui/display_frame.cpp
+    void repaint_changes_alone();                         // ui/display_frame.cpp
+    void put_on_line(const char *bytes, qint64 size);     // config/transmit.cpp
+    bool sequence_may_start(void (frmain::*pressed)());   // config/commands.cpp
+    void end_sequence();                                  // config/commands.cpp
+    void run_when_free(std::function<void()> action);     // ui/frmain.cpp
+    bool wait_for_sequence(std::function<void()> action); // ui/frmain.cpp
+    void run_freed();                                     // ui/frmain.cpp
+    void show_message_later(const QString &text);         // ui/frmain.cpp
+    bool start_recording();                               // record/save_data.cpp
+    bool stop_recording();                                // record/save_data.cpp
+    void end_recording();                                 // record/save_data.cpp
+    void record_chunk(const QByteArray &chunk);           // record/save_data.cpp
+    bool write_record(const QByteArray &bytes);           // record/save_data.cpp
 
     QByteArray rx_chunk;       // what the last pass read
     record_split rx_records;   // the records through the byte stream, for the record file
