@@ -343,15 +343,21 @@ def measure(args):
 
 def print_table(kinds, results, args):
     peer = len(kinds) > 1
-    head = ["measure", "Orvane"] + (["CuteCom", "Orvane / CuteCom"] if peer else [])
+    head = ["measure", "Orvane"] + (["CuteCom", "Orvane / CuteCom, median (each round)"]
+                                    if peer else [])
     rows = []
 
     def pick(label, rate, key):
         return [r[key] for r in results[label][rate]]
 
     def ratio(rate, key):
-        a, b = pick("Orvane", rate, key), pick("CuteCom", rate, key)
-        return f"{statistics.mean(a) / statistics.mean(b):.1f}" if statistics.mean(b) else "-"
+        # Within each round (the two programs ran side by side there), then the median.
+        rounds = [a / b for a, b in zip(pick("Orvane", rate, key), pick("CuteCom", rate, key))
+                  if b]
+        if not rounds:
+            return "-"
+        each = " ".join(f"{r:.2f}" for r in rounds)
+        return f"{statistics.median(rounds):.2f}" + (f" ({each})" if len(rounds) > 1 else "")
 
     for rate in RATES:
         name = f"{rate} records/s, ms of CPU per record"
