@@ -46,6 +46,7 @@ private:
 private slots:
     void initTestCase() { drop_known_style_noise(); }
     void hang_up_mid_record_while_recording();
+    void hang_up_during_configuration_data();
     void hang_up_during_configuration();
     void closing_during_configuration();
     void flood_of_random_bytes();
@@ -74,18 +75,41 @@ void test_faults::hang_up_mid_record_while_recording() {
     QCOMPARE(read_file(path).size(), 21 + sent.size() + 21);
 }
 
+void test_faults::hang_up_during_configuration_data() {
+    QTest::addColumn<bool>("pressed_at_the_loss");
+    QTest::newRow("mid-sequence") << false;
+    // The press comes as the loss is seen, after its box was made due but before it opened.
+    QTest::newRow("pressed as the device goes") << true;
+}
+
 void test_faults::hang_up_during_configuration() {
+    QFETCH(bool, pressed_at_the_loss);
     pty_instrument line;
     app_window w;
     QVERIFY(open_port(w));
-    QTimer::singleShot(250, [&line] { line.hang_up(); });
+    bool opened_while_busy = false;
+    w.answerer.on_open = [&] { opened_while_busy |= w->config_busy; };
     QElapsedTimer clock;
-    clock.start();
-    press(w->send_config_button);
+    if (pressed_at_the_loss) {
+        // Connected after the window's own handler, which has closed the port by then.
+        QObject::connect(w->serial_port, &QSerialPort::errorOccurred, w.get(), [&] {
+            if (!w->serial_port->isOpen() && !clock.isValid()) {
+                clock.start();
+                press(w->send_config_button);
+            }
+        });
+        line.hang_up();
+        QTRY_VERIFY(clock.isValid());
+    } else {
+        QTimer::singleShot(250, [&line] { line.hang_up(); });
+        clock.start();
+        press(w->send_config_button);
+    }
     QVERIFY(clock.elapsed() >= 1920);
     QVERIFY(!w->config_busy);
     // The box waits for the sequence's end: its pauses are not held open.
     QVERIFY(w.answerer.wait_for_messages(1));
+    QVERIFY(!opened_while_busy);
     QCOMPARE(w.answerer.messages, QStringList{lost});
     QVERIFY(!w->serial_port->isOpen());
     QCOMPARE(w->open_button->text(), QString("打开串口"));

@@ -90,10 +90,13 @@ void frmain::run_freed() {
 
 // A box raised while the port is read (a lost device, a failed write): shown once the slot has
 // returned, and not inside the decoder, which its event loop would hold up; and never while a
-// sequence runs.
+// sequence runs. Whether one runs is asked when the box is due, as a press queued meanwhile may
+// have started one.
 void frmain::show_message_later(const QString &text) {
-    if (!wait_for_sequence([this, text] { show_message_later(text); }))
-        QTimer::singleShot(0, this, [text] { show_message(text); });
+    QTimer::singleShot(0, this, [this, text] {
+        if (!wait_for_sequence([this, text] { show_message_later(text); }))
+            show_message(text);
+    });
 }
 
 // Whether a sequence runs; then action waits for its end.
