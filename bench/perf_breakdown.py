@@ -11,10 +11,10 @@ import sys
 
 # First match wins, so the work done inside the read slot is split before the slot takes the rest.
 PARTS = [
-    ("status area: insert, layout, trim (append_status)", r"frmain::append_status"),
+    ("status area: insert, layout, trim (append_status)", r"measurement_display::append_status"),
     ("read-outs: setText", r"QLineEdit::setText|QWidgetLineControl::internalSetText"),
     ("serial read (QSerialPort, read())", r"QSerialPort|QIODevice::read"),
-    ("decoding, average (rest of ReadMyCom_slot)", r"frmain::ReadMyCom_slot"),
+    ("decoding, average (measurement_stream)", r"measurement_stream::|frmain::ReadMyCom_slot"),
     ("painting the three read-outs", r"readout::paintEvent|QLineEdit::paintEvent"),
     ("painting the status area (QTextEdit)", r"QTextEdit::paintEvent|QWidgetTextControl::draw"),
     ("painting the group boxes (QGroupBox)", r"QGroupBox::paintEvent"),

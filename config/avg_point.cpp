@@ -5,7 +5,7 @@
 #include <QLineEdit>
 
 void frmain::avg_point_slot() {
-    if (wait_for_sequence([this] { avg_point_slot(); }))
+    if (!line->allows(press::point_count))
         return;
     if (auto count = parse_point_count(avg_lineedit->text())) {
         velocity_sum = 0.0;

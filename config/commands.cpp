@@ -10,24 +10,10 @@ namespace {
 const char cr[] = "\r";
 }
 
-// Whether the sequence of a press may start now. A press while a sequence runs is dropped:
-// nested, the two would interleave their characters on the line and the inner one would clear
-// config_busy early. A press while the port opens, when the decoder is not yet reading and the
-// replies would be recorded as data, runs the sequence once the port is open and read.
-bool frmain::sequence_may_start(void (frmain::*pressed)()) {
-    if (config_busy)
-        return false;
-    if (port_opening) {
-        run_when_free([this, pressed] { (this->*pressed)(); });
-        return false;
-    }
-    return true;
-}
-
 // The values are taken, and the rate checked, at the press: an edit made while the sequence runs
 // must not change what it sends.
 void frmain::setting_button_slot() {
-    if (!sequence_may_start(&frmain::setting_button_slot))
+    if (!line->allows(press::sequence))
         return;
     const QString baud = machine_baud_combo->currentText();
     const QString rate = outrate_lineedit->text();
@@ -36,7 +22,7 @@ void frmain::setting_button_slot() {
         outrange_warning_slot(rate);
         return;
     }
-    config_busy = true;
+    line->begin_sequence();
     put_on_line(cr, 1);
     Sleep(100);
     one_byte_send(baud_command(baud));
@@ -51,13 +37,13 @@ void frmain::setting_button_slot() {
     Sleep(100);
     send(cr);
     Sleep(300);
-    end_sequence();
+    line->end_sequence();
 }
 
 void frmain::save_setting_slot() {
-    if (!sequence_may_start(&frmain::save_setting_slot))
+    if (!line->allows(press::sequence))
         return;
-    config_busy = true;
+    line->begin_sequence();
     one_byte_send("done");
     Sleep(100);
     send(cr);
@@ -66,17 +52,15 @@ void frmain::save_setting_slot() {
     Sleep(100);
     send(cr);
     Sleep(300);
-    end_sequence();
+    line->end_sequence();
 }
 
-void frmain::end_sequence() {
-    config_busy = false;
-    run_freed();
-}
-
+// Typed during a sequence, the field is checked once the sequence has ended, as it reads then.
 bool frmain::outrange_warning_slot(QString text) {
-    if (wait_for_sequence([this, text] { outrange_warning_slot(text); }))
+    if (line->sequence_running()) {
+        line->after_sequence("rate", [this] { outrange_warning_slot(outrate_lineedit->text()); });
         return true;
+    }
     switch (check_output_rate(text)) {
     case rate_check::empty:
         send_config_button->setEnabled(false);

@@ -7,7 +7,7 @@
 // Waits at least ms milliseconds while the window, the port and the decoder go on. A nested
 // event loop with a timer sleeps between events instead of polling a whole core away.
 void frmain::Sleep(int ms) {
-    if (ms <= 0 || quitting)
+    if (ms <= 0 || line->quitting)
         return;
     QElapsedTimer clock;
     clock.start();
@@ -23,7 +23,7 @@ void frmain::Sleep(int ms) {
         // Once the application quits, exec() refuses to run and returns -1 at once: going round
         // again would spin until the deadline.
         if (loop.exec() < 0) {
-            quitting = true;
+            line->quitting = true;
             return;
         }
     }
@@ -36,7 +36,7 @@ void frmain::send(QString data) {
 }
 
 void frmain::one_byte_send(QString str) {
-    for (int i = 0; i < str.length() && !quitting; ++i) {
+    for (int i = 0; i < str.length() && !line->quitting; ++i) {
         const QByteArray byte = str.mid(i, 1).toLatin1();
         put_on_line(byte.constData(), qstrlen(byte.constData()));
         Sleep(20);
@@ -46,7 +46,7 @@ void frmain::one_byte_send(QString str) {
 // Hands the bytes to the system at once: left in the port's buffer they would leave with the
 // next event, and the pause that follows would no longer be a pause on the line.
 void frmain::put_on_line(const char *bytes, qint64 size) {
-    if (size <= 0 || quitting || !serial_port->isOpen())
+    if (size <= 0 || line->quitting || !serial_port->isOpen())
         return;
     serial_port->write(bytes, size);
     serial_port->flush();

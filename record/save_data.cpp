@@ -2,7 +2,7 @@
 #include "ui/frmain.h"
 #include "ui/message.h"
 
-#include <QFile>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QPushButton>
 
@@ -13,8 +13,8 @@ const QString recording_caption = QStringLiteral("停止保存");
 } // namespace
 
 bool frmain::save_data_slot() {
-    if (wait_for_sequence([this] { save_data_slot(); }))
-        return true;
+    if (!line->allows(press::record))
+        return false;
     save_busy = true;
     bool done = true;
     if (save_data_button->text() == idle_caption)
@@ -28,47 +28,39 @@ bool frmain::save_data_slot() {
 
 bool frmain::start_recording() {
     save_data_button->setText(recording_caption);
-    record_file->close();
+    record->close();
     record_file_name = QFileDialog::getSaveFileName(this, "保存数据为", record_file_name,
                                                     "文本(*.txt);;自定义文件(*.*)");
     if (record_file_name.isEmpty()) {
         end_recording();
         return false;
     }
-    record_file->setFileName(record_file_name);
-    // Binary on purpose: text mode would turn the instrument's CR LF into CR CR LF on Windows.
-    if (!record_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!record->open(record_file_name)) {
         end_recording();
-        show_message_later("\n文件打开失败\n请检查文件路径和权限！\n");
+        line->show_when_free("\n文件打开失败\n请检查文件路径和权限！\n");
         return false;
     }
-    return write_record(stamp_line(QDateTime::currentDateTime()));
+    return write_to_file(stamp_line(QDateTime::currentDateTime()));
 }
 
 bool frmain::stop_recording() {
-    const bool written = write_record(stamp_line(QDateTime::currentDateTime()));
+    const bool written = write_to_file(stamp_line(QDateTime::currentDateTime()));
     end_recording();
     return written;
 }
 
 // Back to idle, whether stopped, cancelled or failed.
 void frmain::end_recording() {
-    record_file->close();
+    record->close();
     save_data_button->setText(idle_caption);
 }
 
-void frmain::record_chunk(const QByteArray &chunk) {
-    if (record_file->isOpen())
-        write_record(chunk);
-}
-
-// Writes and flushes at once, so what was received is on disk before the next chunk comes. A
-// failed or short write ends the recording where the operator can see it; the box waits until
-// the decoder pass that wrote has returned, so that reading goes on while it is open.
-bool frmain::write_record(const QByteArray &bytes) {
-    if (record_file->write(bytes) == bytes.size() && record_file->flush())
+// A failed or short write ends the recording where the operator can see it; the box waits until
+// the read that wrote has returned, so that reading goes on while it is open.
+bool frmain::write_to_file(const QByteArray &bytes) {
+    if (record->write(bytes))
         return true;
     end_recording();
-    show_message_later("\n数据写入失败\n记录已停止！\n");
+    line->show_when_free("\n数据写入失败\n记录已停止！\n");
     return false;
 }

@@ -5,7 +5,7 @@
 #include "app/startup.h"
 #include "support/app_window.h"
 #include "support/observe.h"
-#include "support/test_main.h"
+#include "support/style_noise.h"
 
 #include <QComboBox>
 #include <QLineEdit>

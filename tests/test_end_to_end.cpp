@@ -2,7 +2,7 @@
 #include "app/startup.h"
 #include "support/link_fixture.h"
 #include "support/sim_process.h"
-#include "support/test_main.h"
+#include "support/style_noise.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 // mid-recording; a flood of random bytes; the record file's disk filling up while records arrive.
 #include "app/startup.h"
 #include "support/link_fixture.h"
-#include "support/test_main.h"
+#include "support/style_noise.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -2,7 +2,7 @@
 // paced transmission, waits, and the loss of the device.
 #include "app/startup.h"
 #include "support/link_fixture.h"
-#include "support/test_main.h"
+#include "support/style_noise.h"
 #include "ui/status_area.h"
 
 #include <QComboBox>
@@ -39,16 +39,13 @@ bool all_enabled(frmain *w, bool enabled) {
 }
 } // namespace
 
-class test_link : public QObject {
+class test_link : public QObject, private open_line_fixture {
     Q_OBJECT
 public:
     // Before the application object is made: the window scales as start-up scales it.
     static void initMain() { enable_display_scaling(); }
 
 private:
-    std::unique_ptr<pty_instrument> pty;
-    std::unique_ptr<app_window> w;
-
     void reset_display();
 
 private slots:
@@ -79,15 +76,11 @@ private slots:
 
 void test_link::initTestCase() {
     drop_known_style_noise();
-    pty.reset(new pty_instrument);
-    QVERIFY(pty->ok());
-    w.reset(new app_window);
-    QVERIFY(open_port(*w));
+    QVERIFY(set_up());
 }
 
 void test_link::cleanupTestCase() {
-    w.reset();
-    pty.reset();
+    tear_down();
 }
 
 void test_link::reset_display() {

@@ -1,7 +1,7 @@
 // Recording the received stream: the file's exact bytes, the dialog, and failures.
 #include "app/startup.h"
 #include "support/link_fixture.h"
-#include "support/test_main.h"
+#include "support/style_noise.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -28,15 +28,13 @@ bool stamp_within(const QByteArray &line, const QDateTime &from, const QDateTime
 }
 } // namespace
 
-class test_record : public QObject {
+class test_record : public QObject, private open_line_fixture {
     Q_OBJECT
 public:
     // Before the application object is made: the window scales as start-up scales it.
     static void initMain() { enable_display_scaling(); }
 
 private:
-    std::unique_ptr<pty_instrument> pty;
-    std::unique_ptr<app_window> w;
     QTemporaryDir dir;
 
     void start_recording(const QString &path);
@@ -44,10 +42,7 @@ private:
 private slots:
     void initTestCase();
     void init();
-    void cleanupTestCase() {
-        w.reset();
-        pty.reset();
-    }
+    void cleanupTestCase() { tear_down(); }
 
     void start_then_stop_keeps_every_byte();
     void existing_file_replaced();
@@ -63,10 +58,7 @@ private slots:
 
 void test_record::initTestCase() {
     drop_known_style_noise();
-    pty.reset(new pty_instrument);
-    QVERIFY(pty->ok());
-    w.reset(new app_window);
-    QVERIFY(open_port(*w));
+    QVERIFY(set_up());
 }
 
 void test_record::init() {

@@ -1,6 +1,6 @@
 // The resource bundle and start-up: catalogue, style sheet, pictures, and the Windows resources.
 #include "app/startup.h"
-#include "support/test_main.h"
+#include "support/style_noise.h"
 #include "ui/frmain.h"
 
 #include <QApplication>

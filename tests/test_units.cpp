@@ -1,30 +1,14 @@
-// The pure pieces beside the slots: port names, line settings, record taking, the block average,
-// the status-area bound, command texts and time-stamp lines.
+// The pure pieces beside the slots: port names, line settings, the status-area bound, command
+// texts and time-stamp lines.
 #include "config/command_text.h"
 #include "link/line_settings.h"
 #include "link/port_errors.h"
 #include "link/port_list.h"
 #include "link/port_name.h"
-#include "link/record_parser.h"
-#include "link/record_split.h"
 #include "record/stamp.h"
 #include "ui/status_area.h"
 
 #include <QTest>
-
-namespace {
-QStringList take_all(QString &acc) {
-    QStringList bodies;
-    take_records(acc, [&bodies](const QStringRef &body) { bodies << body.toString(); });
-    return bodies;
-}
-
-QString chunk_text(const QByteArray &chunk) {
-    QString text;
-    append_chunk_text(text, chunk);
-    return text;
-}
-} // namespace
 
 class test_units : public QObject {
     Q_OBJECT
@@ -38,13 +22,6 @@ private slots:
     void index_settings();
     void device_gone_data();
     void device_gone();
-    void records_data();
-    void records();
-    void accumulator_bound();
-    void records_for_the_file_data();
-    void records_for_the_file();
-    void chunk_text_without_nul();
-    void block_average();
     void status_trim();
     void commands();
     void output_rate_check_data();
@@ -194,170 +171,6 @@ void test_units::device_gone() {
     QCOMPARE(means_device_gone(e, false), on_linux);
     QCOMPARE(means_device_gone(e, true), on_windows);
     QCOMPARE(means_device_gone(e), port_errors_from_windows ? on_windows : on_linux);
-}
-
-void test_units::records_data() {
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<QStringList>("bodies");
-    QTest::addColumn<QString>("left");
-    QTest::newRow("two fields") << "$ 1486.512 25.400\r\n"
-                                << QStringList{"1486.512 25.400\r\n"} << "";
-    QTest::newRow("one field") << "$ 1486.512\r\n" << QStringList{"1486.512\r\n"} << "";
-    QTest::newRow("several") << "$ 1 2\r\n$ 3 4\r\n$ 5" << QStringList{"1 2\r\n", "3 4\r\n"}
-                             << "$ 5";
-    QTest::newRow("text before") << "OK\r\n$ 1 2\r\n" << QStringList{"1 2\r\n"} << "";
-    QTest::newRow("no dollar dropped") << "reply text\r\n" << QStringList{} << "";
-    QTest::newRow("text before a partial") << "junk$ 14" << QStringList{} << "$ 14";
-    QTest::newRow("dollar then line end") << "$\r\n" << QStringList{} << "";
-    QTest::newRow("dollar, blank, line end") << "$ \r\n" << QStringList{"\r\n"} << "";
-    QTest::newRow("CR waits for LF") << "$ 1486.5\r" << QStringList{} << "$ 1486.5\r";
-    QTest::newRow("LF alone is no end") << "$ 1\n$ 2\r\n" << QStringList{"2\r\n"} << "";
-    QTest::newRow("noise holding a dollar") << "#$x\xff$ 1486.5 20.0\r\n$ 1487.0\r\n"
-                                            << QStringList{"1486.5 20.0\r\n", "1487.0\r\n"} << "";
-    QTest::newRow("lost LF") << "$ 1486.5\r$ 1487.0\r\n" << QStringList{"1487.0\r\n"} << "";
-    QTest::newRow("missing separator") << "$1486.5 20.0\r\n$ 1" << QStringList{} << "$ 1";
-}
-
-void test_units::records() {
-    QFETCH(QString, input);
-    QFETCH(QStringList, bodies);
-    QFETCH(QString, left);
-    QString acc = input;
-    QCOMPARE(take_all(acc), bodies);
-    QCOMPARE(acc, left);
-}
-
-void test_units::records_for_the_file_data() {
-    QTest::addColumn<QList<QByteArray>>("chunks");
-    QTest::addColumn<QList<bool>>("during_sequence");
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QByteArray>("status");
-    QTest::newRow("replies out, records in")
-        << QList<QByteArray>{"OK\r\n$ 1 2\r\nERR x\r\n$ 3\r\n"} << QList<bool>{true}
-        << QByteArray("$ 1 2\r\n$ 3\r\n") << QByteArray("OK\r\nERR x\r\n");
-    QTest::newRow("a record over three chunks")
-        << QList<QByteArray>{"$ 1", " 2\r", "\nOK\r\n"} << QList<bool>{true, true, true}
-        << QByteArray("$ 1 2\r\n") << QByteArray("OK\r\n");
-    QTest::newRow("begun before the sequence")
-        << QList<QByteArray>{"$ 1", " 2\r", "\nOK\r\n"} << QList<bool>{false, false, true}
-        << QByteArray("$ 1 2\r\n") << QByteArray("OK\r\n");
-    QTest::newRow("ended after the sequence")
-        << QList<QByteArray>{"OK\r\n$ 1", " 2\r\n$ 3"} << QList<bool>{true, false}
-        << QByteArray("$ 1 2\r\n$ 3") << QByteArray("OK\r\n");
-    QTest::newRow("a dollar in noise") << QList<QByteArray>{"$ 14#x$ 1 2\r\n"} << QList<bool>{true}
-                                       << QByteArray("$ 1 2\r\n") << QByteArray("$ 14#x");
-    QTest::newRow("NUL bytes kept")
-        << QList<QByteArray>{QByteArray("$ 1\0 2\r\n\0", 9)} << QList<bool>{true}
-        << QByteArray("$ 1\0 2\r\n", 8) << QByteArray("\0", 1);
-}
-
-// During a sequence every complete record still reaches the file, whole and in order; only the
-// other bytes go to the status area alone. Outside one, every byte is recorded.
-void test_units::records_for_the_file() {
-    QFETCH(QList<QByteArray>, chunks);
-    QFETCH(QList<bool>, during_sequence);
-    QFETCH(QByteArray, file);
-    QFETCH(QByteArray, status);
-    record_split split;
-    QByteArray to_file, to_status;
-    for (int i = 0; i < chunks.size(); ++i) {
-        if (during_sequence[i]) {
-            split_records(split, chunks[i], to_file, to_status);
-        } else {
-            to_file += split.held;
-            split.held.clear();
-            follow_records(split, chunks[i]);
-            to_file += chunks[i];
-        }
-    }
-    QCOMPARE(to_file, file);
-    QCOMPARE(to_status, status);
-}
-
-void test_units::accumulator_bound() {
-    QString acc = "$ " + QString(5000, 'a');
-    QVERIFY(take_all(acc).isEmpty());
-    QVERIFY(acc.size() <= max_pending_record);
-
-    // A later "$" that fits is kept: the record it starts is still whole.
-    acc = "$ " + QString(5000, 'a') + "$ 1486.5 2";
-    take_all(acc);
-    QCOMPARE(acc, QString("$ 1486.5 2"));
-    acc += "5.0\r\n";
-    QCOMPARE(take_all(acc), QStringList{"1486.5 25.0\r\n"});
-
-    // A pending record of exactly the bound is kept.
-    acc = "$" + QString(max_pending_record - 1, 'b');
-    take_all(acc);
-    QCOMPARE(acc.size(), max_pending_record);
-}
-
-void test_units::chunk_text_without_nul() {
-    QCOMPARE(chunk_text(QByteArray("$ 1486.5\0\0 25.0\r\n", 18)), QString("$ 1486.5 25.0\r\n"));
-    QCOMPARE(chunk_text("\xe2\x84\x83"), QString("℃"));
-    QCOMPARE(chunk_text(QByteArray("\0", 1)), QString());
-    QCOMPARE(chunk_text("\x7f$ 1\r\n"), QString("\x7f$ 1\r\n"));
-    QCOMPARE(chunk_text("\xff"), QString(QChar::ReplacementCharacter));
-
-    // Fields are split into the strings already there.
-    QStringList fields = {"old", "old", "old"};
-    const QString body = "1486.5  25\r\n";
-    split_fields(fields, body.midRef(0));
-    QCOMPARE(fields, (QStringList{"1486.5", "", "25\r\n"}));
-    split_fields(fields, body.midRef(0, 6));
-    QCOMPARE(fields, QStringList{"1486.5"});
-}
-
-void test_units::block_average() {
-    double sum = 0;
-    quint32 count = 0;
-    const QStringList readings = {"1486.1", "1486.2", "1486.3", "1486.4", "1486.5\r\n"};
-    for (int i = 0; i < 4; ++i)
-        QVERIFY(!add_to_average(sum, count, 5, readings[i]));
-    QCOMPARE(*add_to_average(sum, count, 5, readings[4]), QString("1486.3"));
-    QCOMPARE(count, 0u);
-    QCOMPARE(sum, 0.0);
-    QVERIFY(!add_to_average(sum, count, 5, "1500"));
-    QCOMPARE(count, 1u);
-
-    // What is not a finite number is neither summed nor counted: four readings of 1500 and one
-    // such average to 1500, not 1200. Seven significant digits.
-    for (const char *not_finite :
-         {"abc", "", "\r\n", "1e999", "-1e999", "inf", "-inf", "nan", "1486.1x"}) {
-        sum = 0;
-        count = 0;
-        QVERIFY(!add_to_average(sum, count, 2, not_finite));
-        QCOMPARE(count, 0u);
-        QVERIFY(!add_to_average(sum, count, 2, "1486.123"));
-        QCOMPARE(*add_to_average(sum, count, 2, "1486.124"), QString("1486.124"));
-    }
-    sum = 0;
-    count = 0;
-    QVERIFY(!add_to_average(sum, count, 2, QString(400, '9')));
-    QCOMPARE(count, 0u);
-
-    // The average of finite readings is finite, however large they are.
-    const QList<QPair<QStringList, QString>> large = {
-        {{"1e308", "1e308"}, "1e+308"},
-        {{"1.7e308", "1.7e308", "1.7e308"}, "1.7e+308"},
-        {{"-1.7e308", "1.7e308"}, "0"},
-        {{"1.7976931348623157e308", "1.7976931348623157e308"}, "1.797693e+308"}};
-    for (const auto &[block, average] : large) {
-        sum = 0;
-        count = 0;
-        std::optional<QString> shown;
-        for (const QString &reading : block)
-            shown = add_to_average(sum, count, quint32(block.size()), reading);
-        QCOMPARE(*shown, average);
-    }
-
-    // N of 1 or 0 shows the reading itself and sums nothing.
-    sum = 7;
-    count = 3;
-    QCOMPARE(*add_to_average(sum, count, 1, "1486.512\r\n"), QString("1486.512\r\n"));
-    QCOMPARE(*add_to_average(sum, count, 0, "x"), QString("x"));
-    QCOMPARE(count, 3u);
-    QCOMPARE(sum, 7.0);
 }
 
 void test_units::status_trim() {

@@ -3,7 +3,7 @@
 #include "support/app_window.h"
 #include "support/drawn_text.h"
 #include "support/observe.h"
-#include "support/test_main.h"
+#include "support/style_noise.h"
 #include "ui/fonts.h"
 #include "ui/frmain.h"
 

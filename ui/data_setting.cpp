@@ -43,7 +43,7 @@ void frmain::data_setting() {
 
     open_button = new QPushButton;
 
-    for (QLineEdit *edit : readouts())
+    for (QLineEdit *edit : {velocity_edit, avg_velocity_edit, temperature_edit})
         edit->setStyleSheet(readout_style);
 
     port_label->setText("串口号：");
@@ -56,7 +56,7 @@ void frmain::data_setting() {
     display_group->setTitle("数据显示");
 
     const QFont readout_font = window_font("Times", 30);
-    for (QLineEdit *edit : readouts()) {
+    for (QLineEdit *edit : {velocity_edit, avg_velocity_edit, temperature_edit}) {
         edit->setMinimumHeight(50);
         edit->setFont(readout_font);
         edit->setText("0000.000");
@@ -66,7 +66,7 @@ void frmain::data_setting() {
     velocity_label->setFont(caption_font);
     avg_velocity_label->setFont(caption_font);
     temperature_label->setFont(caption_font);
-    for (QLineEdit *edit : readouts())
+    for (QLineEdit *edit : {velocity_edit, avg_velocity_edit, temperature_edit})
         edit->setEnabled(false);
 
     port_combo->addItems(fixed_port_names());

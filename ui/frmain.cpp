@@ -1,8 +1,8 @@
 #include "ui/frmain.h"
 #include "ui/fonts.h"
-#include "ui/message.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
-#include <QTimer>
 #include <QtDebug>
 
 frmain::frmain(QWidget *parent) : QWidget(parent) {
@@ -23,13 +22,8 @@ frmain::frmain(QWidget *parent) : QWidget(parent) {
     status_setting();
 
     serial_port = new QSerialPort(this);
-    watch_port_errors();
+    connect(serial_port, &QSerialPort::errorOccurred, this, &frmain::port_error);
     refresh_port_list();
-
-    frame_timer.setSingleShot(true);
-    // A coarse timer may fire 5 % late: past the 70 ms the screen may lag.
-    frame_timer.setTimerType(Qt::PreciseTimer);
-    connect(&frame_timer, &QTimer::timeout, this, &frmain::show_frame);
 
     QGridLayout *grid = new QGridLayout(this);
     grid->addWidget(serial_box, 1, 1, 5, 4);
@@ -50,6 +44,18 @@ frmain::frmain(QWidget *parent) : QWidget(parent) {
     avg_lineedit->setObjectName("avg_lineedit");
 
     save_busy = false;
+
+    line = new line_state({open_button,
+                           {port_combo, baud_combo, data_bits_combo, parity_combo, stop_bits_combo},
+                           {send_config_button, save_config_button, save_data_button, avg_button}},
+                          config_busy, this);
+    display = new measurement_display(this, {velocity_edit, avg_velocity_edit, temperature_edit},
+                                      staus_show);
+    stream.reset(new measurement_stream({rx_text, rx_fields, velocity_text, temperature_text,
+                                         velocity_sum, velocity_count, avg_point_count},
+                                        display->next_frame));
+    record.reset(new recorder(record_file));
+    stream->to_file = [this](const QByteArray &bytes) { write_to_file(bytes); };
 }
 
 frmain::~frmain() {
@@ -68,43 +74,22 @@ void frmain::every_connect() {
     connect(outrate_lineedit, &QLineEdit::textEdited, this, &frmain::outrange_warning_slot);
 }
 
-// A box or a dialog opened while a configuration sequence runs would hold its pause open until
-// it closed: the instrument would see half a command. What would open one (and a sequence
-// pressed while the port opens) waits here, and runs once the sequence or the opening is over.
-void frmain::run_when_free(std::function<void()> action) {
-    waiting_for_line << std::move(action);
-}
-
-// Run once the slot that ended the sequence or the opening has returned; what finds the line
-// busy again waits again.
-void frmain::run_freed() {
-    if (waiting_for_line.isEmpty())
+// Held off while the save dialog runs; during a sequence the instrument's replies go to the status
+// area and stay out of the file.
+void frmain::ReadMyCom_slot() {
+    if (save_busy)
         return;
-    QTimer::singleShot(0, this, [this] {
-        const QList<std::function<void()>> ready = std::move(waiting_for_line);
-        waiting_for_line.clear();
-        for (const std::function<void()> &action : ready)
-            action();
-    });
+    if (stream->read(serial_port, config_busy))
+        display->show_in_next_frame();
 }
 
-// A box raised while the port is read (a lost device, a failed write): shown once the slot has
-// returned, and not inside the decoder, which its event loop would hold up; and never while a
-// sequence runs. Whether one runs is asked when the box is due, as a press queued meanwhile may
-// have started one.
-void frmain::show_message_later(const QString &text) {
-    QTimer::singleShot(0, this, [this, text] {
-        if (!wait_for_sequence([this, text] { show_message_later(text); }))
-            show_message(text);
-    });
-}
-
-// Whether a sequence runs; then action waits for its end.
-bool frmain::wait_for_sequence(std::function<void()> action) {
-    if (!config_busy)
-        return false;
-    run_when_free(std::move(action));
-    return true;
+// Qt signals readyRead only when new bytes come, so bytes left unread while the stream was held
+// off (save_busy, or not yet connected) would wait for the next byte: read them now, and what the
+// port held when the device went.
+void frmain::read_held_back_bytes() {
+    if (!save_busy &&
+        ((serial_port->isOpen() && serial_port->bytesAvailable() > 0) || stream->holds_unread()))
+        ReadMyCom_slot();
 }
 
 void frmain::keyPressEvent(QKeyEvent *event) {

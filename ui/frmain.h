@@ -1,19 +1,18 @@
 #ifndef FRMAIN_H
 #define FRMAIN_H
 
-#include "link/record_split.h"
-#include "ui/display_frame.h"
+#include "link/line_state.h"
+#include "link/stream.h"
+#include "record/recorder.h"
+#include "ui/display.h"
 #include "ui/readout.h"
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
 #include <QtSerialPort/QSerialPort>
 
-#include <array>
-#include <functional>
+#include <memory>
 
 class QComboBox;
 class QFile;
@@ -25,9 +24,10 @@ class QTextEdit;
 class QKeyEvent;
 class QCloseEvent;
 
-// The one window of the terminal. It owns all run-time state; every subsystem defines its slots
-// in its own folder. Its members are public: the subsystems share them, and the tests read the
-// state they check.
+// The one window of the terminal: its widgets, its slots and the members the subsystems share.
+// The slots say what happens and hand the work on: to the line's state (line_state), the stream
+// (measurement_stream), the display (measurement_display) and the record file (recorder). Its
+// members are public: the tests read the state they check.
 class frmain : public QWidget {
     Q_OBJECT
 
@@ -97,53 +97,28 @@ public slots:
 public:
     // For tests and benchmarks alone, which wait for what the operator sees: whether the
     // read-outs or the status area wait for the next display frame.
-    bool frame_pending() const { return frame_timer.isActive(); }
+    bool frame_pending() const { return display->frame_pending(); }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void append_status(const QString &text);             // ui/status_setting.cpp
-    void state_direction(const QString &text);           // ui/status_setting.cpp
-    void watch_port_errors();                            // link/open_port.cpp
+    void open_port();                                    // link/open_port.cpp
+    void close_port();                                   // link/open_port.cpp
     void port_error(QSerialPort::SerialPortError error); // link/open_port.cpp
-    void show_port_open(bool open);                      // link/open_port.cpp
     void refresh_port_list();                            // link/port_list.cpp
-    void read_held_back_bytes();                         // link/decoder.cpp
-    // The three read-outs, in the order a pass updates them.
-    std::array<readout *, 3> readouts() const {
-        return {temperature_edit, avg_velocity_edit, velocity_edit};
-    }
-    void show_in_next_frame();                            // ui/display_frame.cpp
-    void show_frame();                                    // ui/display_frame.cpp
-    void repaint_changes_alone();                         // ui/display_frame.cpp
-    void put_on_line(const char *bytes, qint64 size);     // config/transmit.cpp
-    bool sequence_may_start(void (frmain::*pressed)());   // config/commands.cpp
-    void end_sequence();                                  // config/commands.cpp
-    void run_when_free(std::function<void()> action);     // ui/frmain.cpp
-    bool wait_for_sequence(std::function<void()> action); // ui/frmain.cpp
-    void run_freed();                                     // ui/frmain.cpp
-    void show_message_later(const QString &text);         // ui/frmain.cpp
-    bool start_recording();                               // record/save_data.cpp
-    bool stop_recording();                                // record/save_data.cpp
-    void end_recording();                                 // record/save_data.cpp
-    void record_chunk(const QByteArray &chunk);           // record/save_data.cpp
-    bool write_record(const QByteArray &bytes);           // record/save_data.cpp
+    void read_held_back_bytes();
+    void put_on_line(const char *bytes, qint64 size); // config/transmit.cpp
+    bool start_recording();                           // record/save_data.cpp
+    bool stop_recording();                            // record/save_data.cpp
+    void end_recording();                             // record/save_data.cpp
+    bool write_to_file(const QByteArray &bytes);      // record/save_data.cpp
 
-    QByteArray rx_chunk;       // what the last pass read
-    record_split rx_records;   // the records through the byte stream, for the record file
-    QByteArray unread_at_loss; // what the port held when the device went, not yet decoded
-    bool port_opening = false; // the pause after opening runs
-    // What waits for a sequence or the opening to end (see run_when_free).
-    QList<std::function<void()>> waiting_for_line;
-    display_frame next_frame;
-    QTimer frame_timer;
-    QElapsedTimer since_last_frame;
-
-    // Set once Qt refuses to run event loops (the application is quitting): waits end at once
-    // and nothing more is written.
-    bool quitting = false;
+    line_state *line;
+    measurement_display *display;
+    std::unique_ptr<measurement_stream> stream;
+    std::unique_ptr<recorder> record;
 };
 
 #endif

@@ -20,3 +20,16 @@ void feed(pty_instrument &pty, const QByteArray &bytes, int settle_ms) {
     pty.write(bytes);
     QTest::qWait(settle_ms);
 }
+
+bool open_line_fixture::set_up() {
+    pty.reset(new pty_instrument);
+    if (!pty->ok())
+        return false;
+    w.reset(new app_window);
+    return open_port(*w);
+}
+
+void open_line_fixture::tear_down() {
+    w.reset();
+    pty.reset();
+}

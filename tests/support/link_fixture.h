@@ -7,6 +7,18 @@
 
 #include <QByteArray>
 
+#include <memory>
+
+// The pseudo-terminal the test plays the instrument on and the window with its port open on it,
+// shared by the tests of one program.
+struct open_line_fixture {
+    std::unique_ptr<pty_instrument> pty;
+    std::unique_ptr<app_window> w;
+    // False where the pseudo-terminal or the opening failed.
+    bool set_up();
+    void tear_down();
+};
+
 // Presses a button as the operator does; returns when its slot has finished.
 void press(QWidget *button);
 

@@ -1,5 +1,5 @@
-#ifndef TEST_MAIN_H
-#define TEST_MAIN_H
+#ifndef STYLE_NOISE_H
+#define STYLE_NOISE_H
 
 // The read-outs' style sheet carries "cursorVisible : true", which Qt's style sheet engine does
 // not know and reports on every polish. Called from initTestCase (after QTest has installed its

@@ -1,4 +1,4 @@
-#include "support/test_main.h"
+#include "support/style_noise.h"
 #include "app/startup.h"
 
 void drop_known_style_noise() {

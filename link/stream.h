@@ -1,10 +1,73 @@
-#ifndef RECORD_PARSER_H
-#define RECORD_PARSER_H
+#ifndef STREAM_H
+#define STREAM_H
+
+#include "ui/display.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
+
+class QIODevice;
+
+// The measurement stream: bytes from the instrument in; records, the block average, what the
+// read-outs and the status area show next, and what the record file gets, out. It holds no widget:
+// it works on the window's members that the interface names, and writes what is to be shown into
+// the display's next frame.
+class measurement_stream {
+public:
+    // The window's members the stream reads and rewrites for every record.
+    struct members {
+        QString &rx_text;
+        QStringList &rx_fields;
+        QString &velocity_text;
+        QString &temperature_text;
+        double &velocity_sum;
+        quint32 &velocity_count;
+        const quint32 &avg_point_count;
+    };
+    // One reading as decoded, for whoever keeps readings with their times.
+    struct reading {
+        qint64 received_ms; // a monotonic clock, from the stream's start
+        qint64 wall_ms;     // the wall clock, at the same moment
+        const QString &velocity;
+        const QString *temperature; // null where the record had none
+        const QString *average;     // where this reading completed a block
+    };
+
+    measurement_stream(members m, display_frame &next_frame);
+
+    // Every byte for the record file, in order, whole records during a sequence.
+    std::function<void(const QByteArray &)> to_file;
+    // Each reading as it is decoded.
+    std::function<void(const reading &)> on_reading;
+
+    // Reads what the device holds (and what was kept from a lost device first) and decodes it.
+    // during_sequence: the instrument's replies go to the status area and stay out of the file.
+    // Returns whether the next frame has something new.
+    bool read(QIODevice *device, bool during_sequence);
+    // What a lost device held: decoded by the next read, after what came before it.
+    void keep_unread(QIODevice *device);
+    bool holds_unread() const { return !unread.isEmpty(); }
+    // A new session: nothing of a record or an average from before.
+    void start_afresh();
+
+private:
+    bool decode();
+    void split_for_file(bool during_sequence);
+
+    members m;
+    display_frame &frame;
+    QByteArray chunk;  // what the last pass read
+    QByteArray unread; // what a lost device held, not yet decoded
+    // Where a record stands in the byte stream, for the record file.
+    bool in_record = false; // a "$" came, and no CR LF since
+    bool after_cr = false;  // the last byte was a CR
+    QByteArray held;        // what came of that record during a sequence, not yet placed
+    QElapsedTimer clock;
+};
 
 // Longest unterminated record the accumulator holds while it waits for the line end.
 constexpr int max_pending_record = 4096;

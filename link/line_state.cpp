@@ -1,0 +1,83 @@
+#include "link/line_state.h"
+#include "ui/message.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+bool press_allowed(port_phase port, bool sequence_running, press pressed) {
+    if (sequence_running)
+        return false;
+    // In the pause after opening a click closes the port at once; the rest wait for it to end.
+    return port != port_phase::opening || pressed == press::open_close;
+}
+
+line_state::line_state(const controls &c, bool &config_busy, QWidget *window)
+    : QObject(window), c(c), config_busy(config_busy) {}
+
+bool line_state::shows_closed() const {
+    return c.open_button->text() == QStringLiteral("打开串口");
+}
+
+void line_state::set_port(port_phase p) {
+    const bool was_locked = locked();
+    phase = p;
+    c.open_button->setText(p == port_phase::closed ? QStringLiteral("打开串口")
+                                                   : QStringLiteral("关闭串口"));
+    for (QWidget *w : c.line_settings)
+        w->setEnabled(p == port_phase::closed);
+    update_controls(was_locked);
+}
+
+void line_state::begin_sequence() {
+    const bool was_locked = locked();
+    config_busy = true;
+    update_controls(was_locked);
+}
+
+void line_state::end_sequence() {
+    const bool was_locked = locked();
+    config_busy = false;
+    update_controls(was_locked);
+    // Once the slot that ended the sequence has returned.
+    QTimer::singleShot(0, this, [this] { run_due(); });
+}
+
+// A refused press is refused where the operator sees it: its button is disabled meanwhile, and
+// comes back as it was.
+void line_state::update_controls(bool was_locked) {
+    const bool now_locked = locked();
+    c.open_button->setEnabled(!config_busy);
+    if (now_locked == was_locked)
+        return;
+    if (now_locked) {
+        enabled_before_lock.clear();
+        for (QWidget *w : c.presses) {
+            enabled_before_lock << w->isEnabled();
+            w->setEnabled(false);
+        }
+    } else {
+        for (int i = 0; i < c.presses.size() && i < enabled_before_lock.size(); ++i)
+            c.presses[i]->setEnabled(enabled_before_lock[i]);
+    }
+}
+
+void line_state::show_when_free(const QString &text) {
+    QTimer::singleShot(0, this, [this, text] {
+        if (config_busy)
+            after_sequence(text, [text] { show_message(text); });
+        else
+            show_message(text);
+    });
+}
+
+void line_state::after_sequence(const QString &key, std::function<void()> action) {
+    due_after_sequence.insert(key, std::move(action));
+}
+
+// What came due during the sequence; what finds a new sequence running waits for its end.
+void line_state::run_due() {
+    while (!config_busy && !due_after_sequence.isEmpty()) {
+        const std::function<void()> action = due_after_sequence.take(due_after_sequence.firstKey());
+        action();
+    }
+}
