@@ -1,6 +1,7 @@
 // Figures for the serial link: records pushed through a real pseudo-terminal into the real window
 // (offscreen). Prints one table; not a test.
 #include "app/startup.h"
+#include "support/observe.h"
 #include "ui/frmain.h"
 
 #include <QApplication>
@@ -28,22 +29,6 @@
 
 namespace {
 int master_fd = -1;
-
-qint64 cpu_ms() {
-    rusage u;
-    getrusage(RUSAGE_SELF, &u);
-    return (qint64(u.ru_utime.tv_sec) + u.ru_stime.tv_sec) * 1000 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
-}
-
-long rss_kb() {
-    QFile status("/proc/self/status");
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 QByteArray record(long i) {
     char text[40];
@@ -260,13 +245,13 @@ int main(int argc, char **argv) {
     reap(writer);
     wait_shown(w);
     next += 100000;
-    const long rss_100k = rss_kb();
+    const long rss_100k = rss_kib();
     writer = start_writer(next, total - 100000, 0);
     wait_for(w, next + total - 100000 - 1);
     reap(writer);
     wait_shown(w);
     next += total - 100000;
-    const long rss_1m = rss_kb();
+    const long rss_1m = rss_kib();
     row(qPrintable(QString("resident MB after 100,000 / after %1 records").arg(total)),
         QString("%1 / %2").arg(rss_100k / 1024.0, 0, 'f', 1).arg(rss_1m / 1024.0, 0, 'f', 1),
         "growth <= 10 MB");

@@ -2,6 +2,7 @@
 // records sent, bytes in the file against bytes sent, resident memory and CPU over time.
 // Run it under an X server (bench/soak does). Not a test.
 #include "support/dialog_answerer.h"
+#include "support/observe.h"
 #include "ui/frmain.h"
 
 #include <QApplication>
@@ -19,20 +20,8 @@
 #include <sys/resource.h>
 
 namespace {
-qint64 cpu_ms() {
-    rusage u;
-    getrusage(RUSAGE_SELF, &u);
-    return (qint64(u.ru_utime.tv_sec) + u.ru_stime.tv_sec) * 1000 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
-}
-
 double rss_mb() {
-    QFile status("/proc/self/status");
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong() / 1024.0;
-    return -1;
+    return rss_kib() / 1024.0;
 }
 } // namespace
 

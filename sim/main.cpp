@@ -1,6 +1,7 @@
 // orvane-sim: plays the sound velocimeter on a pseudo-terminal, for demonstrations and tests.
 #include "instrument.h"
 #include "mackenzie.h"
+#include "terminal_speed.h"
 
 #include <cerrno>
 #include <chrono>
@@ -57,28 +58,6 @@ bool parse_number(const char *text, double *out) {
     errno = 0;
     *out = std::strtod(text, &end);
     return errno == 0 && end != text && *end == '\0';
-}
-
-// The instrument's baud rates and their terminal speeds, one table for both directions.
-struct baud_pair {
-    int baud;
-    speed_t speed;
-};
-const baud_pair bauds[] = {{2400, B2400},   {4800, B4800},   {9600, B9600},    {19200, B19200},
-                           {38400, B38400}, {57600, B57600}, {115200, B115200}};
-
-speed_t baud_speed(int baud) {
-    for (const baud_pair &p : bauds)
-        if (p.baud == baud)
-            return p.speed;
-    return 0;
-}
-
-int baud_of(speed_t speed) {
-    for (const baud_pair &p : bauds)
-        if (p.speed == speed)
-            return p.baud;
-    return 0;
 }
 
 bool parse(int argc, char **argv, options *o) {

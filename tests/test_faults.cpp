@@ -18,10 +18,7 @@
 namespace {
 
 [[maybe_unused]] double rss_mb() {
-    for (const QByteArray &line : read_file("/proc/self/status").split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong() / 1024.0;
-    return -1;
+    return rss_kib() / 1024.0;
 }
 
 const QString lost = "\n串口连接已断开\n请检查设备连接！\n";

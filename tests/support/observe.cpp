@@ -62,3 +62,10 @@ qint64 cpu_ms() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
 #endif
 }
+
+long rss_kib() {
+    for (const QByteArray &line : read_file("/proc/self/status").split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}

@@ -22,4 +22,7 @@ bool drawn_afresh(QWidget *widget);
 // User plus system CPU time of this process, in milliseconds.
 qint64 cpu_ms();
 
+// The memory this process holds now (resident set), in KiB; -1 where the system does not say.
+long rss_kib();
+
 #endif

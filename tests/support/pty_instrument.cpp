@@ -1,4 +1,5 @@
 #include "support/pty_instrument.h"
+#include "sim/terminal_speed.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -135,27 +136,6 @@ void pty_instrument::hang_up() {
 int pty_instrument::unread_by_terminal() const {
     int n = 0;
     return ioctl(slave_fd, FIONREAD, &n) == 0 ? n : -1;
-}
-
-static int baud_of(speed_t speed) {
-    switch (speed) {
-    case B2400:
-        return 2400;
-    case B4800:
-        return 4800;
-    case B9600:
-        return 9600;
-    case B19200:
-        return 19200;
-    case B38400:
-        return 38400;
-    case B57600:
-        return 57600;
-    case B115200:
-        return 115200;
-    default:
-        return -1;
-    }
 }
 
 bool pty_instrument::line_settings(int *baud, int *data_bits, bool *parity, bool *two_stop) const {

@@ -1,4 +1,5 @@
 #include "support/sim_process.h"
+#include "sim/terminal_speed.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -8,27 +9,6 @@
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
-
-namespace {
-speed_t speed_of(int baud) {
-    switch (baud) {
-    case 2400:
-        return B2400;
-    case 4800:
-        return B4800;
-    case 19200:
-        return B19200;
-    case 38400:
-        return B38400;
-    case 57600:
-        return B57600;
-    case 115200:
-        return B115200;
-    default:
-        return B9600;
-    }
-}
-} // namespace
 
 sim_process::sim_process(const QStringList &args) {
     qputenv("ORVANE_PORT_DIR", dir.path().toLocal8Bit());
@@ -76,7 +56,7 @@ void sim_process::set_baud(int baud) {
     termios tio;
     tcgetattr(fd, &tio);
     cfmakeraw(&tio);
-    cfsetspeed(&tio, speed_of(baud));
+    cfsetspeed(&tio, baud_speed(baud) ? baud_speed(baud) : B9600);
     tcsetattr(fd, TCSANOW, &tio);
 }
 
