@@ -1,6 +1,7 @@
 #include "link/line_state.h"
 #include "ui/message.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -9,6 +10,10 @@ bool press_allowed(port_phase port, bool sequence_running, press pressed) {
         return false;
     // In the pause after opening a click closes the port at once; the rest wait for it to end.
     return port != port_phase::opening || pressed == press::open_close;
+}
+
+bool shows_closed(port_phase port) {
+    return port == port_phase::closed || port == port_phase::waiting;
 }
 
 line_state::line_state(const controls &c, bool &config_busy, QWidget *window)
@@ -21,10 +26,10 @@ bool line_state::shows_closed() const {
 void line_state::set_port(port_phase p) {
     const bool was_locked = locked();
     phase = p;
-    c.open_button->setText(p == port_phase::closed ? QStringLiteral("打开串口")
-                                                   : QStringLiteral("关闭串口"));
+    c.open_button->setText(::shows_closed(p) ? QStringLiteral("打开串口")
+                                             : QStringLiteral("关闭串口"));
     for (QWidget *w : c.line_settings)
-        w->setEnabled(p == port_phase::closed);
+        w->setEnabled(::shows_closed(p));
     update_controls(was_locked);
 }
 
@@ -62,12 +67,15 @@ void line_state::update_controls(bool was_locked) {
 }
 
 void line_state::show_when_free(const QString &text) {
-    QTimer::singleShot(0, this, [this, text] {
-        if (config_busy)
-            after_sequence(text, [text] { show_message(text); });
-        else
-            show_message(text);
-    });
+    if (!due_boxes.contains(text))
+        due_boxes << text;
+    QTimer::singleShot(0, this, [this] { run_due(); });
+}
+
+void line_state::withdraw(const QString &text) {
+    due_boxes.removeAll(text);
+    if (open_box && open_box->text() == text)
+        open_box->done(QMessageBox::Ok);
 }
 
 void line_state::after_sequence(const QString &key, std::function<void()> action) {
@@ -76,6 +84,8 @@ void line_state::after_sequence(const QString &key, std::function<void()> action
 
 // What came due during the sequence; what finds a new sequence running waits for its end.
 void line_state::run_due() {
+    while (!config_busy && !due_boxes.isEmpty())
+        show_message(due_boxes.takeFirst(), &open_box);
     while (!config_busy && !due_after_sequence.isEmpty()) {
         const std::function<void()> action = due_after_sequence.take(due_after_sequence.firstKey());
         action();

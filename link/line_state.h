@@ -3,10 +3,13 @@
 
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <functional>
 
+class QMessageBox;
 class QPushButton;
 class QWidget;
 
@@ -15,6 +18,7 @@ enum class port_phase {
     closed,
     opening, // open, in the pause before it is read
     open,
+    waiting, // lost: closed, and watched for its return
 };
 
 // What the operator can press.
@@ -23,6 +27,8 @@ enum class press { open_close, sequence, record, point_count };
 // Whether a press may run now. Pressed while a sequence paces the line, or in the pause after
 // opening (where replies would be recorded as data), anything but closing would be refused.
 bool press_allowed(port_phase port, bool sequence_running, press pressed);
+// Whether the open button offers to open: closed, or lost and watched.
+bool shows_closed(port_phase port);
 
 // The line's state, in one place: the port's phase, whether a configuration sequence runs, and
 // what waits for the sequence's end. It keeps the controls in step: the open button's caption,
@@ -53,6 +59,8 @@ public:
     void show_when_free(const QString &text);
     // Runs action once the sequence has ended; an action due under the same key runs once.
     void after_sequence(const QString &key, std::function<void()> action);
+    // A box no longer true: not shown if it is still due, closed if it is open.
+    void withdraw(const QString &text);
 
     // Set once Qt refuses to run event loops (the application is quitting): waits end at once
     // and nothing more is written.
@@ -68,6 +76,8 @@ private:
     port_phase phase = port_phase::closed;
     QVector<bool> enabled_before_lock;
     QMap<QString, std::function<void()>> due_after_sequence;
+    QStringList due_boxes;
+    QPointer<QMessageBox> open_box;
 };
 
 #endif

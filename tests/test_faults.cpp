@@ -4,13 +4,16 @@
 #include "support/link_fixture.h"
 #include "support/style_noise.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QTest>
 
+#include <memory>
 #include <random>
 #include <signal.h>
 #include <sys/resource.h>
@@ -43,6 +46,7 @@ private:
 private slots:
     void initTestCase() { drop_known_style_noise(); }
     void hang_up_mid_record_while_recording();
+    void port_comes_back_and_recording_goes_on();
     void hang_up_during_configuration_data();
     void hang_up_during_configuration();
     void closing_during_configuration();
@@ -70,6 +74,69 @@ void test_faults::hang_up_mid_record_while_recording() {
     // Recording goes on until the operator stops it; the file then gets its stop line.
     press(w->save_data_button);
     QCOMPARE(read_file(path).size(), 21 + sent.size() + 21);
+}
+
+// The device goes and comes back: the port is watched for once a second and reopened once it has
+// been back for a second; a port still held by another program is tried again; the recording
+// goes on across the gap. A second loss raises no second box; a click while watching tries at
+// once, and its failure ends the watch.
+void test_faults::port_comes_back_and_recording_goes_on() {
+    QTemporaryDir ports;
+    auto line = std::make_unique<pty_instrument>("COM1", ports.path());
+    app_window w;
+    QVERIFY(open_port(w));
+    const QString path = dir.filePath("across.txt");
+    w.answerer.answer_save_dialog(path);
+    press(w->save_data_button);
+    const QByteArray before = "$ 1486.1 25.0\r\n$ 1486.2 25.0\r\n";
+    line->write(before);
+    QTRY_COMPARE(w->velocity_edit->text(), QString("1486.2"));
+
+    // The loss box stays open until the port is back, then closes by itself.
+    w.answerer.set_answer_delay(60000);
+    line.reset();
+    QVERIFY(w.answerer.wait_for_messages(1));
+    QCOMPARE(w->open_button->text(), QString("打开串口"));
+    const qint64 cpu_before = cpu_ms();
+    QTest::qWait(2500);
+    const qint64 waiting_cpu = cpu_ms() - cpu_before;
+    QVERIFY2(waiting_cpu < 50, qPrintable(QString("%1 ms of CPU while waiting").arg(waiting_cpu)));
+
+    // Back, but another program holds it: tried again each second, said once.
+    line = std::make_unique<pty_instrument>("COM1", ports.path());
+    QSerialPort other(QDir(ports.path()).filePath("COM1"));
+    QVERIFY(other.open(QIODevice::ReadWrite));
+    QTRY_VERIFY_WITH_TIMEOUT(w->staus_show->toPlainText().contains("串口打开失败 "), 5000);
+    QTest::qWait(2200);
+    QCOMPARE(w->staus_show->toPlainText().count("串口打开失败"), 1);
+    other.close();
+    QTRY_VERIFY_WITH_TIMEOUT(w->staus_show->toPlainText().contains("串口已重新连接 "), 5000);
+    QCOMPARE(w->open_button->text(), QString("关闭串口"));
+    QTRY_VERIFY(!QApplication::activeModalWidget()); // the loss box closed itself
+    QCOMPARE(w.answerer.messages, QStringList{lost});
+
+    const QByteArray after = "$ 1487.1 25.0\r\n$ 1487.2 25.0\r\n";
+    line->write(after);
+    QTRY_COMPARE(w->velocity_edit->text(), QString("1487.2"));
+    const QString status = w->staus_show->toPlainText();
+    QVERIFY(status.indexOf("串口连接已断开 ") > status.indexOf("$ 1486.2"));
+    QVERIFY(status.indexOf("串口已重新连接 ") < status.indexOf("$ 1487.1"));
+
+    // Lost again: no second box. A click while the port is still gone fails with its box and
+    // ends the watch: the port coming back then is not reopened.
+    w.answerer.set_answer_delay(0);
+    line.reset();
+    QTRY_COMPARE(w->staus_show->toPlainText().count("串口连接已断开"), 2);
+    QTest::qWait(200);
+    QCOMPARE(w.answerer.messages, QStringList{lost});
+    press(w->open_button);
+    QCOMPARE(w.answerer.messages.last(), QString("\n串口打开失败\n请检查串口是否被占用！\n"));
+    line = std::make_unique<pty_instrument>("COM1", ports.path());
+    QTest::qWait(2500);
+    QCOMPARE(w->open_button->text(), QString("打开串口"));
+
+    press(w->save_data_button);
+    QCOMPARE(read_file(path).mid(21).chopped(21), before + after);
 }
 
 void test_faults::hang_up_during_configuration_data() {

@@ -76,6 +76,11 @@ void measurement_display::show_frame() {
     QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest);
 }
 
+void measurement_display::add_status_line(const QString &line) {
+    next_frame.status += line;
+    show_in_next_frame();
+}
+
 void measurement_display::append_status(const QString &text) {
     // The area's own bar, set where the area is built.
     auto *bar = static_cast<status_scroll_bar *>(status->verticalScrollBar());

@@ -51,7 +51,9 @@ public:
     // Shows what the next frame holds: at once after a quiet spell, else with the next frame.
     void show_in_next_frame();
     bool frame_pending() const { return frame_timer.isActive(); }
-    // Appends text to the status area now (a line the program writes, not the instrument).
+    // A line of the program's own in the status area, after what the instrument sent before it.
+    void add_status_line(const QString &line);
+    // Appends text to the status area now.
     void append_status(const QString &text);
 
 private:

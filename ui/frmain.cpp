@@ -55,6 +55,9 @@ frmain::frmain(QWidget *parent) : QWidget(parent) {
                                          velocity_sum, velocity_count, avg_point_count},
                                         display->next_frame));
     record.reset(new recorder(record_file));
+    watch = new port_watch(this);
+    watch->reopen = [this] { return reopen_lost_port(); };
+    connect(port_combo, QOverload<int>::of(&QComboBox::activated), this, &frmain::stop_watching);
     stream->to_file = [this](const QByteArray &bytes) { write_to_file(bytes); };
 }
 

@@ -2,6 +2,7 @@
 #define FRMAIN_H
 
 #include "link/line_state.h"
+#include "link/port_watch.h"
 #include "link/stream.h"
 #include "record/recorder.h"
 #include "ui/display.h"
@@ -104,9 +105,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void open_port();                                    // link/open_port.cpp
+    bool open_port(bool by_operator = true);             // link/open_port.cpp
     void close_port();                                   // link/open_port.cpp
     void port_error(QSerialPort::SerialPortError error); // link/open_port.cpp
+    bool reopen_lost_port();                             // link/open_port.cpp
+    void stop_watching();                                // link/open_port.cpp
     void refresh_port_list();                            // link/port_list.cpp
     void read_held_back_bytes();
     void put_on_line(const char *bytes, qint64 size); // config/transmit.cpp
@@ -116,6 +119,7 @@ private:
     bool write_to_file(const QByteArray &bytes);      // record/save_data.cpp
 
     line_state *line;
+    port_watch *watch;
     measurement_display *display;
     std::unique_ptr<measurement_stream> stream;
     std::unique_ptr<recorder> record;

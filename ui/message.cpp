@@ -2,8 +2,10 @@
 
 #include <QMessageBox>
 
-void show_message(const QString &text) {
+void show_message(const QString &text, QPointer<QMessageBox> *open) {
     QMessageBox box;
     box.setText(text);
+    if (open)
+        *open = &box;
     box.exec();
 }

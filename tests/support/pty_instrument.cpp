@@ -21,7 +21,10 @@ qint64 monotonic_ms() {
     return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-pty_instrument::pty_instrument(const QString &port) {
+pty_instrument::pty_instrument(const QString &port) : pty_instrument(port, QString()) {}
+
+pty_instrument::pty_instrument(const QString &port, const QString &port_dir) {
+    const QString in_dir = port_dir.isEmpty() ? dir.path() : port_dir;
     char name[256] = {};
     if (openpty(&master_fd, &slave_fd, name, nullptr, nullptr) != 0) {
         master_fd = slave_fd = -1;
@@ -34,8 +37,10 @@ pty_instrument::pty_instrument(const QString &port) {
     cfsetspeed(&tio, B9600);
     tcsetattr(slave_fd, TCSANOW, &tio);
     fcntl(master_fd, F_SETFL, fcntl(master_fd, F_GETFL) | O_NONBLOCK);
-    QFile::link(slave_name, QDir(dir.path()).filePath(port));
-    qputenv("ORVANE_PORT_DIR", dir.path().toLocal8Bit());
+    link_path = QDir(in_dir).filePath(port);
+    QFile::remove(link_path);
+    QFile::link(slave_name, link_path);
+    qputenv("ORVANE_PORT_DIR", in_dir.toLocal8Bit());
     if (pipe(wake_fds) != 0)
         return;
     reader = std::thread([this] { read_master(); });
@@ -46,6 +51,8 @@ pty_instrument::pty_instrument(const QString &port) {
 }
 
 pty_instrument::~pty_instrument() {
+    // Gone as a pulled adapter goes: its node with it.
+    QFile::remove(link_path);
     hang_up();
     if (slave_fd >= 0)
         ::close(slave_fd);

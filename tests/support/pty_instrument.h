@@ -14,6 +14,9 @@
 class pty_instrument {
 public:
     explicit pty_instrument(const QString &port = "COM1");
+    // Linked in a port directory of the test's own, where the next one can take its place: a
+    // device that goes and comes back.
+    pty_instrument(const QString &port, const QString &port_dir);
     ~pty_instrument();
 
     bool ok() const { return master_fd >= 0; }
@@ -54,6 +57,7 @@ private:
     int wake_fds[2] = {-1, -1};
     QTemporaryDir dir;
     QString slave_name;
+    QString link_path;
     int master_fd = -1;
     int slave_fd = -1;
 };
