@@ -70,6 +70,8 @@ private slots:
     void window_on_screen();
     void display_scales_data();
     void display_scales();
+    void fitted_scales_data();
+    void fitted_scales();
     void enabled_states();
     void fonts_data();
     void fonts();
@@ -337,6 +339,37 @@ void test_window::display_scales() {
     QVERIFY(child.waitForFinished(300000));
     QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
              read_file(log).constData());
+}
+
+void test_window::fitted_scales_data() {
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<qreal>("shown_at");
+    QTest::newRow("1366 x 768 at 100 %") << QSize(1366, 768) << 1.0 << 1.0;
+    QTest::newRow("1366 x 768 at 125 %") << QSize(1366, 768) << 1.25 << 1.029;
+    QTest::newRow("1920 x 1080 at 125 %") << QSize(1920, 1080) << 1.25 << 1.25;
+    QTest::newRow("1920 x 1080 at 150 %") << QSize(1920, 1080) << 1.5 << 1.478;
+    QTest::newRow("1920 x 1080 at 175 %") << QSize(1920, 1080) << 1.75 << 1.449;
+    QTest::newRow("2560 x 1600 at 200 %") << QSize(2560, 1600) << 2.0 << 2.0;
+    QTest::newRow("1024 x 768 at 100 %") << QSize(1024, 768) << 1.0 << 1.0;
+    QTest::newRow("800 x 600, too small at 100 %") << QSize(800, 600) << 1.0 << 1.0;
+}
+
+// The scale the window starts at on a screen with Windows 10's 40-pixel taskbar and frame (8
+// pixels, the title bar 31 with its border), all scaled with the display: the display's own where
+// the window fits, otherwise the largest at which it does, never below 100 %.
+void test_window::fitted_scales() {
+    QFETCH(QSize, screen);
+    QFETCH(qreal, scale);
+    QFETCH(qreal, shown_at);
+    const QSize work_area(screen.width(), screen.height() - qRound(40 * scale));
+    const QMargins frame = QMargins(8, 31, 8, 8) * scale;
+    const qreal chosen = fitting_scale(work_area, scale, frame);
+    QCOMPARE(chosen, shown_at);
+    if (chosen > 1) {
+        const QSize outer = QSize(qRound(800 * chosen), qRound(650 * chosen)).grownBy(frame);
+        QVERIFY(work_area.width() >= outer.width() && work_area.height() >= outer.height());
+    }
 }
 
 void test_window::enabled_states() {
