@@ -28,6 +28,7 @@ void drop_cursor_visible(QtMsgType type, const QMessageLogContext &context, cons
         handler_before(type, context, text);
 }
 
+// The window's fixed size, at 100 %.
 const QSize window_size(800, 650);
 
 // The frame the platform puts around the window, in device pixels. Windows knows it for a window
@@ -150,5 +151,5 @@ QIcon window_icon() {
 void dress_window(frmain &window) {
     window.setWindowIcon(window_icon());
     window.setWindowTitle("声速仪显示配置终端V1.1");
-    window.setFixedSize(800, 650);
+    window.setFixedSize(window_size);
 }
