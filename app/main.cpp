@@ -12,6 +12,7 @@ int main(int argc, char *argv[]) {
         qputenv("QT_XCB_GL_INTEGRATION", "none");
     enable_display_scaling();
     QApplication app(argc, argv);
+    const qreal reduced_by = fit_to_screen();
     QTranslator translator;
     install_catalogue(app, translator);
 
@@ -22,6 +23,7 @@ int main(int argc, char *argv[]) {
 
     frmain window(nullptr);
     dress_window(window);
+    place_on_screen(window, reduced_by);
     window.show();
     return app.exec();
 }

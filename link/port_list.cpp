@@ -5,10 +5,15 @@
 #include <QComboBox>
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 
 #include <algorithm>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 QStringList fixed_port_names() {
     QStringList names;
@@ -70,18 +75,32 @@ bool natural_less(const QString &a, const QString &b) {
     return a.size() - i < b.size() - j;
 }
 
+QList<listed_port> port_folder_ports(const QString &dir) {
+    QList<listed_port> found;
+#ifndef Q_OS_WIN
+    static const QRegularExpression com("^COM[1-9][0-9]*$");
+    for (const QString &name : QDir(dir).entryList(QDir::AllEntries | QDir::System)) {
+        const QString location = resolve_port_name(name, dir);
+        struct stat target; // through any links
+        if (com.match(name).hasMatch() &&
+            ::stat(QFile::encodeName(location).constData(), &target) == 0 &&
+            S_ISCHR(target.st_mode))
+            found << listed_port{name, QString(), location};
+    }
+#else
+    Q_UNUSED(dir);
+#endif
+    return found;
+}
+
 QList<listed_port> system_ports() {
     QList<listed_port> found;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         found << listed_port{info.portName(), info.description(), info.systemLocation()};
 #ifndef Q_OS_WIN
     const QString dir = qEnvironmentVariable("ORVANE_PORT_DIR");
-    if (!dir.isEmpty()) {
-        static const QRegularExpression com("^COM[1-9][0-9]*$");
-        for (const QString &name : QDir(dir).entryList(QDir::AllEntries | QDir::System))
-            if (com.match(name).hasMatch())
-                found << listed_port{name, QString(), resolve_port_name(name, dir)};
-    }
+    if (!dir.isEmpty())
+        found += port_folder_ports(dir);
 #endif
     return found;
 }

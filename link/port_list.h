@@ -26,6 +26,10 @@ QList<listed_port> ports_after_fixed(const QList<listed_port> &found,
 // regard to case.
 bool natural_less(const QString &a, const QString &b);
 
+// The COMn entries of a port folder that can be ports: each a character device or a link to one.
+// A dangling link, a folder or a plain file opens as no port.
+QList<listed_port> port_folder_ports(const QString &dir);
+
 // The serial ports the system reports, and on Linux the COMn entries of ORVANE_PORT_DIR.
 QList<listed_port> system_ports();
 

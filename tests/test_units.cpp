@@ -8,6 +8,8 @@
 #include "record/stamp.h"
 #include "ui/status_area.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 class test_units : public QObject {
@@ -17,6 +19,8 @@ private slots:
     void port_names();
     void ports_listed_data();
     void ports_listed();
+    void port_folder_data();
+    void port_folder();
     void baud_texts_data();
     void baud_texts();
     void index_settings();
@@ -106,6 +110,51 @@ void test_units::ports_listed() {
     for (const listed_port &port : ports_after_fixed(ports, fixed_locations))
         names << port.name;
     QCOMPARE(names, after_fixed);
+}
+
+void test_units::port_folder_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind"); // a link to ..., a folder or a file
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("link to a terminal") << "COM400"
+                                        << "/dev/null" << true;
+    QTest::newRow("link to a link to a terminal") << "COM400"
+                                                  << "link" << true;
+    QTest::newRow("dangling link") << "COM400"
+                                   << "gone" << false;
+    QTest::newRow("link to a folder") << "COM400"
+                                      << "/tmp" << false;
+    QTest::newRow("folder") << "COM401"
+                            << "folder" << false;
+    QTest::newRow("plain file") << "COM402"
+                                << "file" << false;
+    QTest::newRow("not a COM name") << "ttyX"
+                                    << "/dev/null" << false;
+}
+
+// Only what can be a port is listed from a port folder.
+void test_units::port_folder() {
+#ifdef Q_OS_WIN
+    QSKIP("port folders are for Linux");
+#endif
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(bool, listed);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    if (kind == "folder")
+        QVERIFY(QDir(dir.path()).mkdir(name));
+    else if (kind == "file")
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+    else if (kind == "link")
+        QVERIFY(QFile::link("/dev/null", dir.filePath("tty")) &&
+                QFile::link(dir.filePath("tty"), path));
+    else
+        QVERIFY(QFile::link(kind.startsWith('/') ? kind : dir.filePath(kind), path));
+    QStringList names;
+    for (const listed_port &port : port_folder_ports(dir.path()))
+        names << port.name;
+    QCOMPARE(names, listed ? QStringList{name} : QStringList());
 }
 
 void test_units::baud_texts_data() {

@@ -70,6 +70,8 @@ private slots:
     void window_on_screen();
     void display_scales_data();
     void display_scales();
+    void fitted_scales_data();
+    void fitted_scales();
     void enabled_states();
     void fonts_data();
     void fonts();
@@ -283,9 +285,26 @@ void test_window::texts_whole() {
     QFETCH(QString, reading);
     app_window w;
     QString why;
+    QVector<QSizeF> drawn;
+    bool one_fits = false;
     for (readout *r : {w->velocity_edit, w->avg_velocity_edit, w->temperature_edit}) {
         r->show_text(reading);
         QVERIFY2(draws_whole(r, reading, &why), qPrintable(why));
+        // The three rows alike: as tall as each other (but for an odd pixel the layout shares
+        // out), and the reading drawn in the same size where one fits in its own font.
+        QVERIFY2(qAbs(r->height() - w->velocity_edit->height()) <= 1,
+                 qPrintable(QString("rows %1 and %2 pixels high")
+                                .arg(w->velocity_edit->height())
+                                .arg(r->height())));
+        const QList<drawn_text> texts = texts_drawn(r);
+        QCOMPARE(texts.size(), 1);
+        drawn << texts[0].rect.size();
+        const QFontMetricsF own(r->font());
+        one_fits = one_fits || qFuzzyCompare(drawn.last().height(), own.ascent() + own.descent());
+    }
+    if (one_fits)
+        QCOMPARE(drawn, QVector<QSizeF>(3, drawn.first()));
+    for (readout *r : {w->velocity_edit, w->avg_velocity_edit, w->temperature_edit}) {
         // A reading far too long for any read-out is shown whole as well.
         r->show_text(reading.repeated(4));
         QVERIFY2(draws_whole(r, reading.repeated(4), &why), qPrintable(why));
@@ -339,6 +358,37 @@ void test_window::display_scales() {
              read_file(log).constData());
 }
 
+void test_window::fitted_scales_data() {
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<qreal>("shown_at");
+    QTest::newRow("1366 x 768 at 100 %") << QSize(1366, 768) << 1.0 << 1.0;
+    QTest::newRow("1366 x 768 at 125 %") << QSize(1366, 768) << 1.25 << 1.029;
+    QTest::newRow("1920 x 1080 at 125 %") << QSize(1920, 1080) << 1.25 << 1.25;
+    QTest::newRow("1920 x 1080 at 150 %") << QSize(1920, 1080) << 1.5 << 1.478;
+    QTest::newRow("1920 x 1080 at 175 %") << QSize(1920, 1080) << 1.75 << 1.449;
+    QTest::newRow("2560 x 1600 at 200 %") << QSize(2560, 1600) << 2.0 << 2.0;
+    QTest::newRow("1024 x 768 at 100 %") << QSize(1024, 768) << 1.0 << 1.0;
+    QTest::newRow("800 x 600, too small at 100 %") << QSize(800, 600) << 1.0 << 1.0;
+}
+
+// The scale the window starts at on a screen with Windows 10's 40-pixel taskbar and frame (8
+// pixels, the title bar 31 with its border), all scaled with the display: the display's own where
+// the window fits, otherwise the largest at which it does, never below 100 %.
+void test_window::fitted_scales() {
+    QFETCH(QSize, screen);
+    QFETCH(qreal, scale);
+    QFETCH(qreal, shown_at);
+    const QSize work_area(screen.width(), screen.height() - qRound(40 * scale));
+    const QMargins frame = QMargins(8, 31, 8, 8) * scale;
+    const qreal chosen = fitting_scale(work_area, scale, frame);
+    QCOMPARE(chosen, shown_at);
+    if (chosen > 1) {
+        const QSize outer = QSize(qRound(800 * chosen), qRound(650 * chosen)).grownBy(frame);
+        QVERIFY(work_area.width() >= outer.width() && work_area.height() >= outer.height());
+    }
+}
+
 void test_window::enabled_states() {
     app_window w;
     QVERIFY(!w->output_combo->isEnabled());
@@ -389,13 +439,13 @@ void test_window::window_fonts_data() {
     QTest::addColumn<int>("hint");
     const QStringList chinese = {"Microsoft YaHei", "SimSun"};
     QTest::newRow("Times on Windows")
-        << "Times" << true << QStringList{"Times", "Times New Roman"} + chinese
+        << "Times" << true << QStringList{"Times", "Times New Roman", "DejaVu Serif"} + chinese
         << int(QFont::Serif);
     QTest::newRow("Helvetica on Windows")
-        << "Helvetica" << true << QStringList{"Helvetica", "Arial"} + chinese
+        << "Helvetica" << true << QStringList{"Helvetica", "Arial", "DejaVu Sans"} + chinese
         << int(QFont::SansSerif);
     QTest::newRow("SansSerif on Windows")
-        << "SansSerif" << true << QStringList{"SansSerif", "Arial"} + chinese
+        << "SansSerif" << true << QStringList{"SansSerif", "Arial", "DejaVu Sans"} + chinese
         << int(QFont::SansSerif);
     QTest::newRow("Times elsewhere") << "Times" << false << QStringList() << int(QFont::AnyStyle);
 }
@@ -414,7 +464,7 @@ void test_window::window_fonts() {
     QCOMPARE(int(font.styleHint()), hint);
     const QFont plain("SansSerif", 9);
     QCOMPARE(with_chinese_fallbacks(plain, windows).families(),
-             windows ? QStringList{"SansSerif"} + families.mid(2) : QStringList());
+             windows ? QStringList{"SansSerif"} + families.mid(3) : QStringList());
 }
 
 void test_window::grid_positions_data() {

@@ -12,7 +12,8 @@ constexpr bool fonts_for_windows = false;
 // A bold font of a family the window names ("Times", "Helvetica", "SansSerif") at a point size.
 // None of them is a Windows family, and Windows would draw all three in its dialog font: there a
 // style hint and the families after it choose Times New Roman or Arial, and Chinese text comes
-// from Microsoft YaHei (which has a true bold) where installed, SimSun otherwise. Elsewhere
+// from Microsoft YaHei (which has a true bold) where installed, SimSun otherwise; so does "℃",
+// which Windows' Latin fonts lack. Elsewhere
 // fontconfig knows the names.
 QFont window_font(const QString &family, int points, bool windows = fonts_for_windows);
 
