@@ -1,19 +1,12 @@
 #include "link/port_list.h"
 #include "link/port_name.h"
-#include "ui/frmain.h"
-
-#include <QComboBox>
+#include "link/port_watch.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 
 #include <algorithm>
-
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#endif
 
 QStringList fixed_port_names() {
     QStringList names;
@@ -81,10 +74,7 @@ QList<listed_port> port_folder_ports(const QString &dir) {
     static const QRegularExpression com("^COM[1-9][0-9]*$");
     for (const QString &name : QDir(dir).entryList(QDir::AllEntries | QDir::System)) {
         const QString location = resolve_port_name(name, dir);
-        struct stat target; // through any links
-        if (com.match(name).hasMatch() &&
-            ::stat(QFile::encodeName(location).constData(), &target) == 0 &&
-            S_ISCHR(target.st_mode))
+        if (com.match(name).hasMatch() && device_present(location))
             found << listed_port{name, QString(), location};
     }
 #else
@@ -103,37 +93,4 @@ QList<listed_port> system_ports() {
         found += port_folder_ports(dir);
 #endif
     return found;
-}
-
-// The fixed names, then every other port the system has now, keeping the operator's choice (listed
-// at the end if it has gone: opening it then says that it cannot be opened). Never while the port
-// is open: the list then names the open port.
-void frmain::refresh_port_list() {
-    if (serial_port->isOpen())
-        return;
-    QList<listed_port> ports;
-    QStringList fixed_locations;
-    for (const QString &name : fixed_port_names()) {
-        ports << listed_port{name, QString(), QString()};
-        fixed_locations << resolve_port_name(name);
-    }
-    ports += ports_after_fixed(system_ports(), fixed_locations);
-    const QString chosen = port_combo->currentText();
-    if (!chosen.isEmpty() && std::none_of(ports.cbegin(), ports.cend(),
-                                          [&](const listed_port &p) { return p.name == chosen; }))
-        ports << listed_port{chosen, QString(), QString()};
-
-    bool same = port_combo->count() == ports.size();
-    for (int i = 0; same && i < ports.size(); ++i)
-        same = port_combo->itemText(i) == ports[i].name &&
-               port_combo->itemData(i, Qt::ToolTipRole).toString() == ports[i].description;
-    if (same)
-        return;
-    port_combo->clear();
-    for (const listed_port &port : ports) {
-        port_combo->addItem(port.name);
-        if (!port.description.isEmpty())
-            port_combo->setItemData(port_combo->count() - 1, port.description, Qt::ToolTipRole);
-    }
-    port_combo->setCurrentIndex(qMax(0, port_combo->findText(chosen)));
 }

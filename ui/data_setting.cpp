@@ -1,5 +1,6 @@
 #include "link/line_settings.h"
 #include "link/port_list.h"
+#include "link/port_name.h"
 #include "ui/caption.h"
 #include "ui/fonts.h"
 #include "ui/frmain.h"
@@ -11,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 const char *const readout_style =
@@ -120,4 +123,37 @@ void frmain::data_setting() {
     serial_box->setLayout(box_grid);
 
     connect(open_button, &QPushButton::clicked, this, &frmain::openCom1_slot);
+}
+
+// The fixed names, then every other port the system has now, keeping the operator's choice (listed
+// at the end if it has gone: opening it then says that it cannot be opened). Never while the port
+// is open: the list then names the open port.
+void frmain::refresh_port_list() {
+    if (serial_port->isOpen())
+        return;
+    QList<listed_port> ports;
+    QStringList fixed_locations;
+    for (const QString &name : fixed_port_names()) {
+        ports << listed_port{name, QString(), QString()};
+        fixed_locations << resolve_port_name(name);
+    }
+    ports += ports_after_fixed(system_ports(), fixed_locations);
+    const QString chosen = port_combo->currentText();
+    if (!chosen.isEmpty() && std::none_of(ports.cbegin(), ports.cend(),
+                                          [&](const listed_port &p) { return p.name == chosen; }))
+        ports << listed_port{chosen, QString(), QString()};
+
+    bool same = port_combo->count() == ports.size();
+    for (int i = 0; same && i < ports.size(); ++i)
+        same = port_combo->itemText(i) == ports[i].name &&
+               port_combo->itemData(i, Qt::ToolTipRole).toString() == ports[i].description;
+    if (same)
+        return;
+    port_combo->clear();
+    for (const listed_port &port : ports) {
+        port_combo->addItem(port.name);
+        if (!port.description.isEmpty())
+            port_combo->setItemData(port_combo->count() - 1, port.description, Qt::ToolTipRole);
+    }
+    port_combo->setCurrentIndex(qMax(0, port_combo->findText(chosen)));
 }

@@ -110,7 +110,7 @@ private:
     void port_error(QSerialPort::SerialPortError error); // link/open_port.cpp
     bool reopen_lost_port();                             // link/open_port.cpp
     void stop_watching();                                // link/open_port.cpp
-    void refresh_port_list();                            // link/port_list.cpp
+    void refresh_port_list();                            // ui/data_setting.cpp
     void read_held_back_bytes();
     void put_on_line(const char *bytes, qint64 size); // config/transmit.cpp
     bool start_recording();                           // record/save_data.cpp
