@@ -106,7 +106,7 @@ trend_plot::scene trend_plot::compute(qreal ratio) const {
             low = std::min(low, double(c->min));
             high = std::max(high, double(c->max));
         }
-    const int most_ticks = std::max(2, int(plot_height / (fm.height() * 2.2)));
+    const int most_ticks = std::max(2, int(plot_height / (fm.height() * 1.5)));
     value_axis axes[2] = {
         fit_value_axis(low, high, most_ticks),
         fit_value_axis(whole[trend_temperature].min, whole[trend_temperature].max, most_ticks)};
@@ -174,10 +174,17 @@ trend_plot::scene trend_plot::compute(qreal ratio) const {
     if (sc.any) {
         QPolygonF runs[3];
         qint64 last_index[3] = {-1, -1, -1};
+        // Many readings to a column: its bounds move to the nearest whole block of the store,
+        // a shift too small to see, which spares reading its partial blocks.
+        const qint64 block = trend_store::column_block;
+        const bool whole_blocks = (end - first) / columns >= 4 * block;
         qint64 column_end = first;
         for (int c = 0; c < columns; ++c) {
             const qint64 column_first = column_end;
             column_end = c + 1 == columns ? end : store.lower_bound(bounds.start_of(c + 1));
+            if (whole_blocks && c + 1 < columns)
+                column_end =
+                    std::clamp((column_end + block / 2) / block * block, column_first, end);
             if (column_first == column_end)
                 continue;
             const auto here = store.columns(column_first, column_end);
@@ -209,18 +216,17 @@ trend_plot::scene trend_plot::compute(qreal ratio) const {
 
 void trend_plot::draw_lines(QPainter &p, const scene &sc) {
     const qreal ratio = sc.ratio;
-    const int thin = std::max(1, qRound(ratio));
-    const int thick = std::max(2, qRound(2 * ratio));
+    const int width = std::max(1, qRound(ratio));
+    // The average last, over the readings it averages.
     const struct {
         trend_series series;
         QColor colour;
-        int width;
-    } order[] = {{trend_velocity, velocity_colour, thin},
-                 {trend_average, average_colour, thick},
-                 {trend_temperature, temperature_colour, thin}};
+    } order[] = {{trend_velocity, velocity_colour},
+                 {trend_average, average_colour},
+                 {trend_temperature, temperature_colour}};
     for (const auto &line : order) {
         p.setClipRect(sc.pixels[line.series == trend_temperature ? 1 : 0]);
-        p.setPen(QPen(line.colour, line.width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.setPen(QPen(line.colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         for (const QPolygonF &run : sc.lines[line.series]) {
             if (run.size() == 1)
                 p.drawPoint(run.first());

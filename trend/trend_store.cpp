@@ -12,6 +12,7 @@ enum field_kind : quint16 { absent = 0, decimal = 1, text = 2 };
 constexpr int form_bits = 5; // a field's kind (2 bits) and decimals (3 bits)
 constexpr quint16 gap_flag = 1;
 constexpr quint16 times_aside_flag = 2;
+constexpr quint32 far_received = std::numeric_limits<quint32>::max();
 constexpr float no_value = std::numeric_limits<float>::quiet_NaN();
 constexpr float infinity = std::numeric_limits<float>::infinity();
 
@@ -163,17 +164,16 @@ void trend_store::append(qint64 received_ms, qint64 wall_ms, QStringView velocit
         return *kept;
     };
 
+    // A time too far from the chunk's base is kept aside; the offset kept then is the largest,
+    // which still sorts it after every time within reach.
     const qint64 received = received_ms - c.received_base;
     const qint64 wall = wall_ms - received_ms - c.wall_base;
-    if (received > std::numeric_limits<quint32>::max() || wall != qint64(qint32(wall))) {
+    p.received = quint32(std::min<qint64>(received, far_received));
+    p.wall = qint32(wall);
+    if (received >= far_received || wall != qint64(qint32(wall))) {
         p.flags |= times_aside_flag;
         keep_aside().received = received_ms;
         keep_aside().wall = wall_ms;
-        p.received = 0;
-        p.wall = 0;
-    } else {
-        p.received = quint32(received);
-        p.wall = qint32(wall);
     }
 
     const std::optional<QStringView> fields[trend_series_count] = {velocity, average, temperature};
@@ -241,7 +241,7 @@ const trend_store::packed &trend_store::at(qint64 index) const {
 
 qint64 trend_store::received_ms(qint64 index) const {
     const packed &p = at(index);
-    if (p.flags & times_aside_flag)
+    if (p.received == far_received)
         return asides.at(index).received;
     return chunk_of(index).received_base + p.received;
 }
@@ -303,15 +303,37 @@ trend_reading trend_store::reading(qint64 index) const {
 }
 
 qint64 trend_store::lower_bound(qint64 ms) const {
-    qint64 lo = first, hi = end;
-    while (lo < hi) {
-        const qint64 mid = lo + (hi - lo) / 2;
-        if (received_ms(mid) < ms)
-            lo = mid + 1;
+    if (empty() || received_ms(first) >= ms)
+        return first;
+    // The last chunk that starts before ms holds the answer, or it is where the next one starts.
+    std::size_t lo = 0, hi = chunks.size();
+    while (hi - lo > 1) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (received_ms(qint64(first_chunk + qint64(mid)) << chunk_shift) < ms)
+            lo = mid;
         else
             hi = mid;
     }
-    return lo;
+    const qint64 chunk_start = (first_chunk + qint64(lo)) << chunk_shift;
+    const qint64 start = std::max(first, chunk_start);
+    const qint64 stop = std::min(end, chunk_start + (qint64(1) << chunk_shift));
+    const chunk &c = *chunks[lo];
+    const qint64 offset = ms - c.received_base;
+    if (offset < far_received) {
+        const packed *found = std::partition_point(
+            c.readings + (start - chunk_start), c.readings + (stop - chunk_start),
+            [&](const packed &p) { return p.received < offset; });
+        return chunk_start + (found - c.readings);
+    }
+    qint64 a = start, b = stop;
+    while (a < b) {
+        const qint64 mid = a + (b - a) / 2;
+        if (received_ms(mid) < ms)
+            a = mid + 1;
+        else
+            b = mid;
+    }
+    return a;
 }
 
 bool trend_store::gap_before(qint64 index) const {
@@ -332,11 +354,12 @@ std::array<trend_column, trend_series_count> trend_store::columns(qint64 from, q
     float min[trend_series_count] = {infinity, infinity, infinity};
     float max[trend_series_count] = {-infinity, -infinity, -infinity};
 
-    const auto scan = [&](qint64 i0, qint64 i1, int only = -1) {
+    // Every value of [i0, i1): the partial blocks at either end.
+    const auto scan = [&](qint64 i0, qint64 i1) {
         for (qint64 i = i0; i < i1; ++i) {
             const packed &p = at(i);
             for (int s = 0; s < trend_series_count; ++s) {
-                if ((only >= 0 && s != only) || kind_of(p, s) == absent)
+                if (kind_of(p, s) == absent)
                     continue;
                 const float v = packed_value(p, s);
                 if (!std::isfinite(v))
@@ -353,6 +376,19 @@ std::array<trend_column, trend_series_count> trend_store::columns(qint64 from, q
             }
         }
     };
+    // The first or the last point of a series in a block known to hold one.
+    const auto end_point = [&](int s, qint64 i0, qint64 i1, bool first_one, qint64 &index,
+                               float &value) {
+        for (qint64 k = 0; k < i1 - i0; ++k) {
+            const qint64 i = first_one ? i0 + k : i1 - 1 - k;
+            const float v = packed_value(at(i), s);
+            if (std::isfinite(v)) {
+                index = i;
+                value = v;
+                return;
+            }
+        }
+    };
     constexpr qint64 leaf = qint64(1) << column_shift;
     const qint64 lo_leaf = (from + leaf - 1) >> column_shift;
     const qint64 hi_leaf = to >> column_shift;
@@ -363,7 +399,6 @@ std::array<trend_column, trend_series_count> trend_store::columns(qint64 from, q
         // The first and the last node holding each series, to look into for its end points.
         std::array<std::pair<int, qint64>, trend_series_count> first_node, last_node;
         first_node.fill({-1, 0});
-        last_node.fill({-1, 0});
         column_pyramid->cover(lo_leaf, hi_leaf, [&](int level, qint64 k, const column_node &n) {
             for (int s = 0; s < trend_series_count; ++s) {
                 if (!n.has(s))
@@ -375,31 +410,28 @@ std::array<trend_column, trend_series_count> trend_store::columns(qint64 from, q
                 last_node[std::size_t(s)] = {level, k};
             }
         });
-        // Down to the leaf holding the end point, then through its readings.
-        const auto leaf_of = [&](std::pair<int, qint64> node, int s, bool leftmost) {
+        // Down to the block holding the end point.
+        const auto block_of = [&](std::pair<int, qint64> node, int s, bool leftmost) {
             auto [level, k] = node;
             for (; level > 0; --level) {
                 const qint64 left = 2 * k, right = 2 * k + 1;
-                const bool left_has = column_pyramid->node(level - 1, left).has(s);
-                const bool right_has = column_pyramid->node(level - 1, right).has(s);
-                k = leftmost ? (left_has ? left : right) : (right_has ? right : left);
+                const bool take_left = leftmost ? column_pyramid->node(level - 1, left).has(s)
+                                                : !column_pyramid->node(level - 1, right).has(s);
+                k = take_left ? left : right;
             }
             return k;
         };
         for (int s = 0; s < trend_series_count; ++s) {
-            trend_column &c = out[std::size_t(s)];
             if (first_node[std::size_t(s)].first < 0)
                 continue;
-            const qint64 last_leaf = leaf_of(last_node[std::size_t(s)], s, false);
+            trend_column &c = out[std::size_t(s)];
             if (c.first_index < 0) {
-                const qint64 k = leaf_of(first_node[std::size_t(s)], s, true);
-                scan(k << column_shift, (k + 1) << column_shift, s);
+                const qint64 k = block_of(first_node[std::size_t(s)], s, true);
+                end_point(s, k << column_shift, (k + 1) << column_shift, true, c.first_index,
+                          c.first);
             }
-            const qint64 keep_first = c.first_index;
-            const float keep_first_value = c.first;
-            scan(last_leaf << column_shift, (last_leaf + 1) << column_shift, s);
-            c.first_index = keep_first;
-            c.first = keep_first_value;
+            const qint64 k = block_of(last_node[std::size_t(s)], s, false);
+            end_point(s, k << column_shift, (k + 1) << column_shift, false, c.last_index, c.last);
         }
         scan(hi_leaf << column_shift, to);
     }

@@ -97,7 +97,9 @@ public:
     bool breaks_between(qint64 a, qint64 b) const;
     bool gap_before(qint64 index) const;
 
-    // Every series over the readings [from, to), in O(log n).
+    // Every series over the readings [from, to), in O(log n); quickest where both are multiples
+    // of column_block.
+    static constexpr qint64 column_block = 16;
     std::array<trend_column, trend_series_count> columns(qint64 from, qint64 to) const;
     // Velocity or temperature over [from, to), in O(log n).
     trend_stats stats(trend_series series, qint64 from, qint64 to) const;
@@ -117,7 +119,7 @@ private:
     bool time_gap(qint64 interval) const;
 
     static constexpr int chunk_shift = 12;
-    static constexpr int column_shift = 4;
+    static constexpr int column_shift = 4; // column_block
     static constexpr int stats_shift = 10;
     static constexpr int interval_history = 20;
 

@@ -25,11 +25,6 @@ namespace {
 const QString pause_caption = QStringLiteral("暂停");
 const QString resume_caption = QStringLiteral("继续");
 
-// The program's buttons, narrower: seven of them share a row of the smallest window.
-const QString window_style =
-    QStringLiteral("QWidget#trend_window { background-color: rgb(148, 170, 214); }"
-                   "QPushButton { min-width: 3em; padding: 5px 10px; }");
-
 // Rows in a piece of the export: a piece is a few megabytes.
 constexpr qint64 rows_a_piece = 65536;
 
@@ -49,11 +44,9 @@ QString statistics_line(const QString &title, const trend_stats &s) {
 trend_window::trend_window(const trend_store &store, QWidget *parent)
     : QWidget(parent, Qt::Window), store(store) {
     setObjectName(QStringLiteral("trend_window"));
-    setAttribute(Qt::WA_StyledBackground);
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("声速与温度趋势"));
     setFont(with_chinese_fallbacks(font()));
-    setStyleSheet(window_style);
     setMinimumSize(640, 400);
     resize(900, 560);
 
