@@ -111,6 +111,8 @@ private slots:
     void csv_bytes();
     void drawn_lines_data();
     void drawn_lines();
+    void drawn_frame_by_frame_data();
+    void drawn_frame_by_frame();
     void opened_from_the_readouts();
     void export_and_pause();
 };
@@ -365,7 +367,7 @@ void test_trend::drawn_lines() {
         append(store, s);
     trend_plot plot(store);
     plot.resize(700, 420);
-    plot.show_span(0, store.received_ms(store.end_index() - 1) + 1);
+    plot.show_span(1800 * 33);
     const QImage image = plot.picture(ratio);
     QCOMPARE(image.size(), QSize(700, 420) * ratio);
 
@@ -408,6 +410,35 @@ void test_trend::drawn_lines() {
         QVERIFY(left <= inside.left() + 4 * ratio);
         QVERIFY(right >= inside.right() - 4 * ratio);
     }
+}
+
+void test_trend::drawn_frame_by_frame_data() {
+    QTest::addColumn<qint64>("span");
+    QTest::newRow("1 分钟") << qint64(60'000);
+    QTest::newRow("全部") << qint64(0);
+}
+
+// Frame by frame only the columns that change are drawn again: the screen must still show what
+// a whole drawing shows.
+void test_trend::drawn_frame_by_frame() {
+    QFETCH(qint64, span);
+    trend_store store;
+    const QVector<sample> readings = wave(3000);
+    trend_plot plot(store);
+    plot.resize(640, 400);
+    plot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    for (int i = 0; i < readings.size(); ++i) {
+        append(store, readings[i]);
+        if (i % 97 == 0 || i + 1 == readings.size()) {
+            plot.show_span(span);
+            QApplication::processEvents();
+        }
+        if (i == 1500)
+            store.mark_gap();
+    }
+    QCOMPARE(plot.grab().toImage().convertToFormat(QImage::Format_RGB32),
+             plot.picture(plot.devicePixelRatioF()));
 }
 
 void test_trend::opened_from_the_readouts() {

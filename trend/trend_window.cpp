@@ -145,15 +145,8 @@ void trend_window::set_paused(bool paused) {
 
 void trend_window::update_view() {
     changes_shown = store.changes();
-    if (store.empty()) {
-        plot_widget->show_span(0, 1);
-    } else {
-        const qint64 end = is_paused ? paused_end_ms : store.received_ms(store.end_index() - 1) + 1;
-        const qint64 span = spans_ms[span_index];
-        const qint64 from =
-            span != 0 ? end - span : std::min(store.received_ms(store.first_index()), end - 10'000);
-        plot_widget->show_span(from, end);
-    }
+    plot_widget->show_span(spans_ms[span_index],
+                           is_paused ? std::optional<qint64>(paused_end_ms) : std::nullopt);
     update_statistics();
 }
 
