@@ -2,7 +2,7 @@
 // the trend window costs at the span "全部" (offscreen, so without the X server's share). Prints
 // one table; not a test.
 //
-// bench_trend --picture PATH [RATIO] instead draws the window over an hour and a half of
+// bench_trend --picture PATH [WIDTH HEIGHT] instead draws the window over an hour and a half of
 // simulated readings, the port closed for two minutes of it, and saves it as a PNG.
 #include "instrument.h"
 #include "link/record_parser.h"
@@ -81,21 +81,19 @@ double frame_ms(qint64 readings, const std::vector<fields> &pool) {
     window.present();
     window.set_span(3);
     QApplication::processEvents();
-    const int frames =
-        qEnvironmentVariableIntValue("FRAMES") > 0 ? qEnvironmentVariableIntValue("FRAMES") : 200;
+    const int frames = 200;
     qint64 t = readings * 33;
     const qint64 start = thread_cpu_ns();
     for (int i = 0; i < frames; ++i) {
         t += 67;
         append(store, t, QDateTime::currentMSecsSinceEpoch(), pool[std::size_t(i)]);
         window.refresh();
-        if (!qEnvironmentVariableIsSet("NO_PAINT"))
-            QApplication::processEvents();
+        QApplication::processEvents();
     }
     return double(thread_cpu_ns() - start) / frames / 1e6;
 }
 
-int picture(const QString &path) {
+int picture(const QString &path, const QStringList &args) {
     trend_store store;
     const std::vector<fields> pool = simulated(8 * 5400, 15.0);
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
@@ -109,6 +107,8 @@ int picture(const QString &path) {
     trend_window window(store, nullptr);
     window.present();
     window.set_span(2);
+    if (args.size() >= 3)
+        window.resize(args[1].toInt(), args[2].toInt());
     QApplication::processEvents();
     if (!window.grab().save(path, "PNG")) {
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));
@@ -123,7 +123,7 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == "--picture")
-        return picture(args[2]);
+        return picture(args[2], args.mid(2));
 
     const std::vector<fields> pool = simulated(100'000, 15.0);
     const long rss_before = rss_kb();

@@ -238,7 +238,7 @@ trend_plot::scene trend_plot::compute(qreal ratio, column_data &d, qreal label_g
         std::max(24.0, (height() - top_margin - 2 * legend - gap_between_plots - time_axis) / 2);
     const qreal tops[2] = {top_margin + legend,
                            top_margin + legend + plot_height + gap_between_plots + legend};
-    const int most_ticks = std::max(2, int(plot_height / (fm.height() * 1.5)));
+    const int most_ticks = std::max(3, int(plot_height / (fm.height() * 1.3)));
 
     const int columns = std::max(8, int((width() - label_guess - right_margin) * ratio));
     span_columns span;

@@ -35,7 +35,7 @@ QString number_or_dash(double value, int decimals) {
 QString statistics_line(const QString &title, const trend_stats &s) {
     if (s.count == 0)
         return title + QStringLiteral("：无读数");
-    return QStringLiteral("%1：最小 %2   最大 %3   平均 %4   标准差 %5")
+    return QStringLiteral("%1：最小 %2  最大 %3  平均 %4  标准差 %5")
         .arg(title, number_or_dash(s.min, 3), number_or_dash(s.max, 3), number_or_dash(s.mean, 3),
              number_or_dash(s.sd, 4));
 }
@@ -154,8 +154,9 @@ void trend_window::update_statistics() {
     const qint64 first = plot_widget->first_shown(), end = plot_widget->end_shown();
     const QString text =
         statistics_line(QStringLiteral("声速(m/s)"), store.stats(trend_velocity, first, end)) +
-        QStringLiteral("   读数 %1\n").arg(end - first) +
-        statistics_line(QStringLiteral("温度(℃)"), store.stats(trend_temperature, first, end));
+        QLatin1Char('\n') +
+        statistics_line(QStringLiteral("温度(℃)"), store.stats(trend_temperature, first, end)) +
+        QStringLiteral("  读数 %1").arg(end - first);
     if (statistics->text() != text)
         statistics->setText(text);
 }
