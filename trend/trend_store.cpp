@@ -149,7 +149,8 @@ void trend_store::append(qint64 received_ms, qint64 wall_ms, QStringView velocit
 
     const int slot = int(end & ((1 << chunk_shift) - 1));
     if (slot == 0) {
-        chunks.push_back(std::make_unique<chunk>());
+        // Left uninitialised: every reading is written before it is read.
+        chunks.push_back(std::unique_ptr<chunk>(new chunk));
         chunks.back()->received_base = received_ms;
         chunks.back()->wall_base = wall_ms - received_ms;
     }

@@ -59,10 +59,10 @@ trend_window::trend_window(const trend_store &store, QWidget *parent)
         button->setCheckable(true);
         button->setFocusPolicy(Qt::NoFocus);
         span_buttons->addButton(button, i);
+        connect(button, &QPushButton::clicked, this, [this, i] { set_span(i); });
         bar->addWidget(button);
     }
     span_buttons->button(0)->setChecked(true);
-    connect(span_buttons, &QButtonGroup::idClicked, this, [this](int id) { set_span(id); });
     bar->addSpacing(12);
     pause_button = new QPushButton(pause_caption);
     pause_button->setFocusPolicy(Qt::NoFocus);
