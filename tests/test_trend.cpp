@@ -535,9 +535,12 @@ void test_trend::export_and_pause() {
     QVERIFY(window.paused());
     const qint64 shown_end = window.plot()->end_shown();
     for (const sample &s : wave(30))
-        append(store, {s.received + 30'000, s.wall + 30'000, s.velocity, s.temperature, s.average});
+        append(store, {s.received + 19'800, s.wall + 19'800, s.velocity, s.temperature, s.average});
     window.refresh();
     QCOMPARE(window.plot()->end_shown(), shown_end);
+    window.set_span(0);
+    QCOMPARE(window.plot()->end_shown(), shown_end);
+    window.set_span(3);
     press(window, Qt::Key_Space);
     QVERIFY(!window.paused());
     window.refresh();

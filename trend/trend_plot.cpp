@@ -262,6 +262,8 @@ trend_plot::scene trend_plot::compute(qreal ratio, column_data &d, qreal label_g
                                                   span.column_ms)) +
                                     columns;
         span.whole_blocks = store.size() / columns >= 4 * trend_store::column_block;
+        if (end_ms)
+            span.limit = *end_ms;
         read_columns(d, span);
         sc.first = d.bounds[0];
         sc.end = d.bounds[columns];
@@ -327,7 +329,9 @@ trend_plot::scene trend_plot::compute(qreal ratio, column_data &d, qreal label_g
     const qint64 local_offset = wall_offset + zone;
     const int most = std::max(
         1, int(sc.area[0].width() / (fm.horizontalAdvance(QStringLiteral("00:00:00")) + 28)));
-    const qint64 from_ms = span.start(0), to_ms = span.start(columns);
+    span_columns unlimited = span;
+    unlimited.limit = LLONG_MAX;
+    const qint64 from_ms = unlimited.start(0), to_ms = unlimited.start(columns);
     const qint64 step = time_tick_step(to_ms - from_ms, most);
     for (qint64 local = (floor_div(from_ms + local_offset - 1, step) + 1) * step;
          local < to_ms + local_offset; local += step) {

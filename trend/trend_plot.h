@@ -72,12 +72,14 @@ public:
         qint64 end_column = 0;
         int columns = 0;
         bool whole_blocks = false;
+        qint64 limit = LLONG_MAX; // paused: no reading after the pause
         qint64 start(int c) const {
-            return qint64(std::floor(double(end_column - columns + c) * column_ms));
+            return std::min(limit,
+                            qint64(std::floor(double(end_column - columns + c) * column_ms)));
         }
         bool operator==(const span_columns &o) const {
             return column_ms == o.column_ms && end_column == o.end_column && columns == o.columns &&
-                   whole_blocks == o.whole_blocks;
+                   whole_blocks == o.whole_blocks && limit == o.limit;
         }
     };
     // The store read per column, kept from frame to frame.
