@@ -551,6 +551,8 @@ int main(int argc, char **argv) {
 #ifndef Q_OS_WIN
     qputenv("TZ", "Europe/Berlin");
 #endif
+    // Qt's own save dialog, which the test answers, rather than Windows' native one.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     test_trend trend;
     return QTest::qExec(&trend, argc, argv);
