@@ -2,6 +2,7 @@
 // opened from the read-outs.
 #include "support/dialog_answerer.h"
 #include "trend/field_code.h"
+#include "trend/trend_axis.h"
 #include "trend/trend_csv.h"
 #include "trend/trend_opener.h"
 #include "trend/trend_plot.h"
@@ -109,6 +110,10 @@ private slots:
     void line_breaks();
     void memory_per_reading();
     void csv_bytes();
+    void value_axes_data();
+    void value_axes();
+    void time_ticks_data();
+    void time_ticks();
     void drawn_lines_data();
     void drawn_lines();
     void drawn_frame_by_frame_data();
@@ -350,6 +355,51 @@ void test_trend::csv_bytes() {
     QCOMPARE(trend_csv_rows(spring, 0, 2), QByteArray("2026-03-29 01:59:59.999,1,,\r\n"
                                                       "2026-03-29 03:00:00.000,2,,\r\n"));
 #endif
+}
+
+void test_trend::value_axes_data() {
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+    QTest::addColumn<double>("step");
+    QTest::addColumn<int>("decimals");
+    QTest::newRow("velocity, a few m/s") << 1484.2 << 1488.9 << 1.0 << 0;
+    QTest::newRow("velocity, settled") << 1506.449 << 1507.296 << 0.2 << 1;
+    QTest::newRow("temperature") << 14.874 << 15.138 << 0.1 << 1;
+    QTest::newRow("constant velocity") << 1486.512 << 1486.512 << 0.01 << 2;
+    QTest::newRow("constant zero") << 0.0 << 0.0 << 0.002 << 3;
+    QTest::newRow("below zero") << -2.5 << -1.5 << 0.2 << 1;
+}
+
+void test_trend::value_axes() {
+    QFETCH(double, min);
+    QFETCH(double, max);
+    QFETCH(double, step);
+    QFETCH(int, decimals);
+    const value_axis axis = fit_value_axis(min, max, 6);
+    QVERIFY(axis.low < min && axis.high > max);
+    QCOMPARE(axis.step, step);
+    QCOMPARE(axis.decimals, decimals);
+    // Room for two ticks at least, within the margin either side.
+    QVERIFY((axis.high - axis.low) / axis.step >= 2);
+    if (max > min)
+        QVERIFY(min - axis.low <= (axis.high - axis.low) * 0.1);
+}
+
+void test_trend::time_ticks_data() {
+    QTest::addColumn<qint64>("span");
+    QTest::addColumn<qint64>("step");
+    QTest::newRow("1 分钟") << qint64(60'000) << qint64(10'000);
+    QTest::newRow("10 分钟") << qint64(600'000) << qint64(120'000);
+    QTest::newRow("1 小时") << qint64(3'600'000) << qint64(600'000);
+    QTest::newRow("18 hours") << qint64(18 * 3'600'000) << qint64(3 * 3'600'000);
+    QTest::newRow("3 days") << qint64(3 * 86'400'000) << qint64(43'200'000);
+    QTest::newRow("a second") << qint64(1'000) << qint64(1'000);
+}
+
+void test_trend::time_ticks() {
+    QFETCH(qint64, span);
+    QFETCH(qint64, step);
+    QCOMPARE(time_tick_step(span, 7), step);
 }
 
 void test_trend::drawn_lines_data() {
