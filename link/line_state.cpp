@@ -52,6 +52,8 @@ void line_state::end_sequence() {
 void line_state::update_controls(bool was_locked) {
     const bool now_locked = locked();
     c.open_button->setEnabled(!config_busy);
+    if (on_change)
+        on_change();
     if (now_locked == was_locked)
         return;
     if (now_locked) {

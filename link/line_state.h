@@ -62,6 +62,9 @@ public:
     // A box no longer true: not shown if it is still due, closed if it is open.
     void withdraw(const QString &text);
 
+    // Called after every change of the port's phase or of a sequence.
+    std::function<void()> on_change;
+
     // Set once Qt refuses to run event loops (the application is quitting): waits end at once
     // and nothing more is written.
     bool quitting = false;

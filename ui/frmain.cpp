@@ -1,4 +1,5 @@
 #include "ui/frmain.h"
+#include "trend/trend_opener.h"
 #include "ui/fonts.h"
 
 #include <QCloseEvent>
@@ -59,6 +60,19 @@ frmain::frmain(QWidget *parent) : QWidget(parent) {
     watch->reopen = [this] { return reopen_lost_port(); };
     connect(port_combo, QOverload<int>::of(&QComboBox::activated), this, &frmain::stop_watching);
     stream->to_file = [this](const QByteArray &bytes) { write_to_file(bytes); };
+    trends.reset(new trend_store);
+    stream->on_reading = [this](const measurement_stream::reading &r) {
+        trends->append(r.received_ms, r.wall_ms, r.velocity,
+                       r.temperature ? std::optional<QStringView>(*r.temperature) : std::nullopt,
+                       r.average ? std::optional<QStringView>(*r.average) : std::nullopt);
+    };
+    display->on_frame = [this] {
+        if (trend_view)
+            trend_view->refresh();
+    };
+    install_trend_opener({velocity_edit, avg_velocity_edit, temperature_edit}, display_group,
+                         [this] { open_trend(); });
+    line->on_change = [this] { line_changed(); };
 }
 
 frmain::~frmain() {
@@ -93,6 +107,23 @@ void frmain::read_held_back_bytes() {
     if (!save_busy &&
         ((serial_port->isOpen() && serial_port->bytesAvailable() > 0) || stream->holds_unread()))
         ReadMyCom_slot();
+}
+
+// One trend window at most, kept while the program runs: asking again raises it.
+void frmain::open_trend() {
+    if (!trend_view) {
+        trend_view = new trend_window(*trends, this);
+        trend_view->set_dialogs_allowed(!config_busy);
+    }
+    trend_view->present();
+}
+
+// The trend's line breaks where the port closed or was lost; its dialogs wait for a sequence.
+void frmain::line_changed() {
+    if (line->port() == port_phase::closed || line->port() == port_phase::waiting)
+        trends->mark_gap();
+    if (trend_view)
+        trend_view->set_dialogs_allowed(!config_busy);
 }
 
 void frmain::keyPressEvent(QKeyEvent *event) {

@@ -5,6 +5,8 @@
 #include "link/port_watch.h"
 #include "link/stream.h"
 #include "record/recorder.h"
+#include "trend/trend_store.h"
+#include "trend/trend_window.h"
 #include "ui/display.h"
 #include "ui/readout.h"
 
@@ -27,7 +29,8 @@ class QCloseEvent;
 
 // The one window of the terminal: its widgets, its slots and the members the subsystems share.
 // The slots say what happens and hand the work on: to the line's state (line_state), the stream
-// (measurement_stream), the display (measurement_display) and the record file (recorder). Its
+// (measurement_stream), the display (measurement_display), the record file (recorder) and the
+// trend (trend_store, trend_window). Its
 // members are public: the tests read the state they check.
 class frmain : public QWidget {
     Q_OBJECT
@@ -112,6 +115,8 @@ private:
     void stop_watching();                                // link/open_port.cpp
     void refresh_port_list();                            // ui/data_setting.cpp
     void read_held_back_bytes();
+    void open_trend();
+    void line_changed();
     void put_on_line(const char *bytes, qint64 size); // config/transmit.cpp
     bool start_recording();                           // record/save_data.cpp
     bool stop_recording();                            // record/save_data.cpp
@@ -123,6 +128,8 @@ private:
     measurement_display *display;
     std::unique_ptr<measurement_stream> stream;
     std::unique_ptr<recorder> record;
+    std::unique_ptr<trend_store> trends;
+    trend_window *trend_view = nullptr;
 };
 
 #endif
