@@ -5,6 +5,7 @@
 #include "support/style_noise.h"
 #include "ui/status_area.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -72,6 +73,7 @@ private slots:
     void bytes_during_open_pause_are_read();
     void ports_beyond_com11();
     void device_loss();
+    void trend_of_the_readings();
 };
 
 void test_link::initTestCase() {
@@ -542,6 +544,32 @@ void test_link::device_loss() {
     other.write("92.25 20.5\r\n$ 1500.0 20.0\r\n");
     QTRY_COMPARE(win->velocity_edit->text(), QString("1500.0"));
     QVERIFY(!win->staus_show->toPlainText().contains("92.25"));
+}
+
+// A double-click on the velocity read-out opens the trend, fed with every reading decoded, and
+// its export writes them with their times.
+void test_link::trend_of_the_readings() {
+    frmain *f = w->get();
+    feed(*pty, "$ 1486.100 25.100\r\n$ 1486.200\r\n");
+    wait_for_frame(*w);
+    QTest::mouseDClick(f->velocity_edit, Qt::LeftButton);
+    QWidget *trend = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->windowTitle() == "声速与温度趋势")
+            trend = top;
+    QVERIFY(trend);
+    QCOMPARE(trend->parentWidget(), f);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("trend.csv");
+    w->answerer.answer_save_dialog(path);
+    for (QPushButton *b : trend->findChildren<QPushButton *>())
+        if (b->text().startsWith("导出CSV"))
+            press(b);
+    const QList<QByteArray> rows = read_file(path).split('\n');
+    QVERIFY2(rows.size() >= 3, read_file(path).constData());
+    QVERIFY(rows[rows.size() - 3].endsWith(",1486.100,,25.100\r"));
+    QVERIFY(rows[rows.size() - 2].endsWith(",1486.200,,\r"));
+    trend->close();
 }
 
 QTEST_MAIN(test_link)
