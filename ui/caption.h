@@ -15,8 +15,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// The rule captions and read-outs share: font itself if text fits room in it, otherwise the
-// largest smaller pixel size in which it does (1 pixel at the least).
+// font itself if text fits room in it, otherwise the largest smaller pixel size in which it does
+// (1 pixel at the least).
 QFont font_to_fit(const QFont &font, const QString &text, const QSize &room);
 
 #endif
