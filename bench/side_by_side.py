@@ -13,7 +13,7 @@ log says so); a screenshot of the display at the end of each round is kept in bu
 
 bench/side_by_side.py [--quick] [--reps N] [--span S] [--rates 8,30,606,0] [--no-peer]
                       [--orvane LABEL=PATH ...]   (builds of Orvane side by side, each against CuteCom)
-bench/side_by_side.py --profile DIR [--span S] [--rates 606,30]   (perf profile of Orvane)
+bench/side_by_side.py --profile DIR [--span S] [--rates 606,30] [--orvane LABEL=PATH]   (perf profile)
 """
 import argparse
 import fcntl
@@ -466,7 +466,7 @@ def profile(args):
 
                 return stop
 
-            s = Session(Orvane, display)
+            s = Session(args.orvane[0], display)
             try:
                 idle_rate = s.idle(args.idle)
                 count = int(rate * args.span)
