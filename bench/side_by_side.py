@@ -7,8 +7,13 @@ one per write() at a fixed rate (or as fast as the reader takes them, for the fl
 process's run time from the scheduler (/proc/PID/task/*/schedstat). Only the executables, the pty
 and X are touched, so the figures stay comparable while the program's code changes. Not a test.
 
-bench/side_by_side.py [--quick] [--reps N] [--span S] [--no-peer]
-bench/side_by_side.py --profile DIR [--span S] [--rates 606,30]   (perf profile of Orvane)
+A round counts only if the program's main window is the only one up on the display when its records
+start and when they end (an error box that the peer or Orvane put up makes the round void, and the
+log says so); a screenshot of the display at the end of each round is kept in build/side-by-side/.
+
+bench/side_by_side.py [--quick] [--reps N] [--span S] [--rates 8,30,606,0] [--no-peer]
+                      [--orvane LABEL=PATH ...]   (builds of Orvane side by side, each against CuteCom)
+bench/side_by_side.py --profile DIR [--span S] [--rates 606,30] [--orvane LABEL=PATH]   (perf profile)
 """
 import argparse
 import fcntl
@@ -90,6 +95,20 @@ class Display:
         if not number:
             raise SystemExit("Xvfb did not start")
         self.name = ":" + number
+        self.env = dict(os.environ, DISPLAY=self.name)
+        info = subprocess.run(["xwininfo", "-root"], env=self.env, capture_output=True, text=True)
+        self.root = int(info.stdout.split("Window id:")[1].split()[0], 16)
+
+    def windows_up(self):
+        """The names of the windows mapped on the display, the root's children and theirs."""
+        ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--maxdepth", "1", "--name", ""],
+                             env=self.env, capture_output=True, text=True).stdout.split()
+        return [subprocess.run(["xdotool", "getwindowname", i], env=self.env, capture_output=True,
+                               text=True).stdout.strip() for i in ids if int(i) != self.root]
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-window", "root", path], env=self.env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def close(self):
         self.proc.terminate()
@@ -120,9 +139,10 @@ class Program:
 class Orvane(Program):
     label = "Orvane"
     window = "声速仪显示配置终端"
+    path = os.path.join(ROOT, "build", "Orvane")
 
     def command(self):
-        return [os.path.join(ROOT, "build", "Orvane")]
+        return [self.path]
 
     def environment(self, env):
         ports = os.path.join(self.work, "ports")
@@ -146,9 +166,12 @@ class CuteCom(Program):
     def environment(self, env):
         conf = os.path.join(self.work, "config", "CuteCom")
         os.makedirs(conf, exist_ok=True)
+        # Hardware flow control, which a pty ignores (the bytes flow as with none): with none,
+        # CuteCom sets DTR and RTS after opening, which a pty refuses, and it shows "Device Error"
+        # in a modal box for the whole run.
         with open(os.path.join(conf, "CuteCom5.conf"), "w") as f:
             f.write("[sessions]\n1\\BaudRate=9600\n1\\DataBits=8\n1\\Device=%s\n"
-                    "1\\FlowControl=0\n1\\OpenMode=3\n1\\Parity=0\n1\\StopBits=1\n"
+                    "1\\FlowControl=1\n1\\OpenMode=3\n1\\Parity=0\n1\\StopBits=1\n"
                     "1\\autoReconnect=false\n1\\name=Default\n1\\showCtrlCharacters=false\n"
                     "1\\showTimestamp=false\nsize=1\n" % self.device)
         env["HOME"] = self.work
@@ -291,18 +314,28 @@ class Session:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
-def one_figure(kind, display, rate, span, idle_span):
-    """One fresh start of the program; rate 0 is the flood."""
+def others_up(kind, display):
+    return [name for name in display.windows_up() if kind.window not in name]
+
+
+def one_figure(kind, display, rate, span, idle_span, shot):
+    """One fresh start of the program; rate 0 is the flood. None if another window was up."""
     s = Session(kind, display)
     try:
         idle_rate = s.idle(idle_span)
         count = FLOOD if rate == 0 else int(rate * span)
+        before = others_up(kind, display)
         used, sent, longest = s.send(count, rate, idle_rate)
+        after = others_up(kind, display)
+        display.screenshot(shot)
         what = "flood" if rate == 0 else f"{rate}/s"
         log(f"  {kind.label:8} {what:6}: {1000 * used / count:.3f} ms/record, "
             f"{used:.2f} s CPU, {count} records in {sent:.1f} s, idle {100 * idle_rate:.2f} %, "
             f"RSS {s.rss_idle / 1024:.1f} -> {s.rss_end / 1024:.1f} MB, longest write "
-            f"{1000 * longest:.0f} ms")
+            f"{1000 * longest:.0f} ms; {os.path.relpath(shot, ROOT)}")
+        if before or after:
+            log(f"  void: up beside the main window: {sorted(set(before + after))}")
+            return None
         return dict(per=1000 * used / count, cpu=used, rss=s.rss_idle,
                     growth=(s.rss_end - s.rss_idle) * 1024 / count, stall=1000 * longest)
     finally:
@@ -318,48 +351,60 @@ def span_of(values, unit=""):
 
 
 def measure(args):
-    kinds = [Orvane]
+    kinds = args.orvane
     if args.no_peer:
         pass
     elif shutil.which("cutecom"):
         kinds.append(CuteCom)
     else:
         print("CuteCom is not installed (apt-get install cutecom): no peer column.")
+    shots = os.path.join(ROOT, "build", "side-by-side")
+    shutil.rmtree(shots, ignore_errors=True)
+    os.makedirs(shots)
     display = Display()
-    results = {k.label: {} for k in kinds}
+    # Per program and rate, each round's figure, None where the round was void.
+    results = {k.label: {rate: [] for rate in args.rates} for k in kinds}
     try:
         for rep in range(args.reps):
             log(f"repetition {rep + 1} of {args.reps}, {args.span:g} s per rate:")
             # The programs take turns at each rate, and which goes first alternates, so that the
             # machine's drift over a run (seen up to a quarter) weighs on both alike.
-            for rate in (*RATES, 0):
+            for rate in args.rates:
                 for kind in kinds if rep % 2 == 0 else kinds[::-1]:
-                    r = one_figure(kind, display, rate, args.span, args.idle)
-                    results[kind.label].setdefault(rate, []).append(r)
+                    shot = os.path.join(shots, f"{kind.label}-{rate or 'flood'}-{rep + 1}.png")
+                    r = one_figure(kind, display, rate, args.span, args.idle, shot)
+                    results[kind.label][rate].append(r)
     finally:
         display.close()
     print_table(kinds, results, args)
+    print(f"Screenshots at the end of each round: {shots}")
 
 
 def print_table(kinds, results, args):
-    peer = len(kinds) > 1
-    head = ["measure", "Orvane"] + (["CuteCom", "Orvane / CuteCom, median (each round)"]
-                                    if peer else [])
+    peer = kinds[-1] is CuteCom
+    ours = [k.label for k in kinds if k is not CuteCom]
+    head = ["measure", *[k.label for k in kinds]] + (
+        [f"{o} / CuteCom, median (each round)" for o in ours] if peer else [])
     rows = []
 
     def pick(label, rate, key):
-        return [r[key] for r in results[label][rate]]
+        return [r[key] for r in results[label].get(rate, []) if r]
 
-    def ratio(rate, key):
-        # Within each round (the two programs ran side by side there), then the median.
-        rounds = [a / b for a, b in zip(pick("Orvane", rate, key), pick("CuteCom", rate, key))
-                  if b]
-        if not rounds:
+    def ratio(label, rate, key):
+        # Within each round (the two programs ran side by side there), then the median; a round
+        # either program had void shows as "void".
+        pairs = zip(results[label].get(rate, []), results["CuteCom"].get(rate, []))
+        rounds = [a[key] / b[key] if a and b and b[key] else None for a, b in pairs]
+        kept = [r for r in rounds if r is not None]
+        if not kept:
             return "-"
-        each = " ".join(f"{r:.2f}" for r in rounds)
-        return f"{statistics.median(rounds):.2f}" + (f" ({each})" if len(rounds) > 1 else "")
+        each = " ".join("void" if r is None else f"{r:.2f}" for r in rounds)
+        return f"{statistics.median(kept):.2f}" + (f" ({each})" if len(rounds) > 1 else "")
 
-    for rate in RATES:
+    def ratios(rate, key):
+        return [ratio(o, rate, key) for o in ours] if peer else []
+
+    for rate in (r for r in args.rates if r):
         name = f"{rate} records/s, ms of CPU per record"
         if rate == 606:
             name = "606 records/s (115200 baud), ms of CPU per record"
@@ -369,18 +414,20 @@ def print_table(kinds, results, args):
             share = [p * rate / 10 for p in per]  # ms per record to % of a core
             cells.append(f"{span_of(per)} ({span_of(share, ' %')})" if rate == 606 else
                          span_of(per))
-        rows.append([name, *cells] + ([ratio(rate, "per")] if peer else []))
-    rows.append([f"flood of {FLOOD:,} records, s of CPU",
-                 *[span_of(pick(k.label, 0, "cpu")) for k in kinds]] +
-                ([ratio(0, "cpu")] if peer else []))
-    rows.append(["flood: longest single write() blocked, ms",
-                 *[span_of(pick(k.label, 0, "stall")) for k in kinds]] + (["-"] if peer else []))
-    every = lambda label, key: [r[key] for rs in results[label].values() for r in rs]
+        rows.append([name, *cells, *ratios(rate, "per")])
+    dash = ["-"] * len(ratios(0, "cpu"))
+    if 0 in args.rates:
+        rows.append([f"flood of {FLOOD:,} records, s of CPU",
+                     *[span_of(pick(k.label, 0, "cpu")) for k in kinds], *ratios(0, "cpu")])
+        rows.append(["flood: longest single write() blocked, ms",
+                     *[span_of(pick(k.label, 0, "stall")) for k in kinds], *dash])
+    every = lambda label, key: [r[key] for rs in results[label].values() for r in rs if r]
     rows.append(["resident MB at idle after start",
                  *[span_of([v / 1024 for v in every(k.label, "rss")]) for k in kinds]] +
-                ([ratio_of(every, "rss")] if peer else []))
-    rows.append(["resident growth over the flood, bytes per record",
-                 *[span_of(pick(k.label, 0, "growth")) for k in kinds]] + (["-"] if peer else []))
+                ([ratio_of(every, o, "rss") for o in ours] if peer else []))
+    if 0 in args.rates:
+        rows.append(["resident growth over the flood, bytes per record",
+                     *[span_of(pick(k.label, 0, "growth")) for k in kinds], *dash])
     print(f"\nThe real window under Xvfb, records written one per write, idle CPU subtracted, "
           f"{args.span:g} s per rate, {args.reps} repetition(s), min - max:")
     widths = [max(len(r[i]) for r in [head] + rows) for i in range(len(head))]
@@ -391,8 +438,9 @@ def print_table(kinds, results, args):
         print(line(r))
 
 
-def ratio_of(every, key):
-    return f"{statistics.mean(every('Orvane', key)) / statistics.mean(every('CuteCom', key)):.1f}"
+def ratio_of(every, label, key):
+    ours, theirs = every(label, key), every("CuteCom", key)
+    return f"{statistics.mean(ours) / statistics.mean(theirs):.1f}" if ours and theirs else "-"
 
 
 def profile(args):
@@ -418,7 +466,7 @@ def profile(args):
 
                 return stop
 
-            s = Session(Orvane, display)
+            s = Session(args.orvane[0], display)
             try:
                 idle_rate = s.idle(args.idle)
                 count = int(rate * args.span)
@@ -438,12 +486,18 @@ def main():
     p.add_argument("--idle", type=float, help="seconds of idle measured before the records")
     p.add_argument("--no-peer", action="store_true")
     p.add_argument("--profile", metavar="DIR")
-    p.add_argument("--rates", default="606,30")
+    p.add_argument("--rates", help="records per second, 0 for the flood (default 8,30,606,0; "
+                   "with --profile 606,30)")
+    p.add_argument("--orvane", action="append", metavar="LABEL=PATH",
+                   help="an Orvane executable to measure (repeatable; default build/Orvane)")
     args = p.parse_args()
     args.span = args.span or (10 if args.quick else 60)
     args.reps = args.reps or (1 if args.quick else 3)
     args.idle = args.idle or args.span / 2
-    args.rates = [int(r) for r in args.rates.split(",")]
+    args.rates = [int(r) for r in (args.rates or ("606,30" if args.profile else
+                                                    ",".join(map(str, (*RATES, 0))))).split(",")]
+    args.orvane = [type(label, (Orvane,), dict(label=label, path=os.path.abspath(path)))
+                   for label, path in (o.split("=", 1) for o in args.orvane or [])] or [Orvane]
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     profile(args) if args.profile else measure(args)
 
