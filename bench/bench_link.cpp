@@ -2,10 +2,13 @@
 // (offscreen). Prints one table; not a test.
 #include "app/startup.h"
 #include "support/observe.h"
+#include "trend/trend_plot.h"
 #include "ui/frmain.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -16,6 +19,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <fcntl.h>
@@ -145,8 +149,191 @@ private:
     std::vector<double> lags;
 };
 
+QString row_text(const QString &what, const QString &figure, const char *target) {
+    return QString::asprintf("| %-52s | %18s | %-22s |", qPrintable(what), qPrintable(figure),
+                             target);
+}
+
 void row(const char *what, const QString &figure, const char *target) {
-    std::printf("| %-52s | %18s | %-22s |\n", what, qPrintable(figure), target);
+    std::printf("%s\n", qPrintable(row_text(what, figure, target)));
+}
+
+// The offscreen platform says so at each present() of the trend window.
+QtMessageHandler handler_before = nullptr;
+void drop_raise_notice(QtMsgType type, const QMessageLogContext &context, const QString &text) {
+    if (text != QLatin1String("This plugin does not support raise()"))
+        handler_before(type, context, text);
+}
+
+qint64 cpu_us() {
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1'000'000 +
+           usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// An hour of readings at 30 a second, received before the stream's first: what the trend holds
+// when the operator opens it late in a session.
+void fill_an_hour(trend_store &store) {
+    const qint64 n = 30 * 3600;
+    const qint64 wall_now = QDateTime::currentMSecsSinceEpoch();
+    double sum = 0;
+    for (qint64 i = 0; i < n; ++i) {
+        const qint64 before = (n - i) * 100 / 3;
+        const double v = 1486.5 + 2.0 * std::sin(double(i) / 5000.0) + double(i % 7) * 0.003;
+        const QString velocity = QString::number(v, 'f', 3);
+        const QString temperature = QString::number(25.0 + std::sin(double(i) / 9000.0), 'f', 3);
+        sum += v;
+        std::optional<QString> average;
+        if (i % 5 == 4) {
+            average = QString::number(sum / 5, 'f', 3);
+            sum = 0;
+        }
+        store.append(-before, wall_now - before, velocity, QStringView(temperature),
+                     average ? std::optional<QStringView>(*average) : std::nullopt);
+    }
+}
+
+// The trend window as the operator opens it: a double-click on the velocity read-out.
+trend_window *open_trend(frmain &w) {
+    QTest::mouseDClick(w.velocity_edit, Qt::LeftButton);
+    // A plain dynamic_cast: the window has no meta-object of its own for findChild.
+    for (QWidget *child : w.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (auto *trend = dynamic_cast<trend_window *>(child))
+            return trend;
+    return nullptr;
+}
+
+QAbstractButton *span_button(trend_window *trend, const QString &caption) {
+    for (QAbstractButton *b : trend->findChildren<QAbstractButton *>())
+        if (b->text() == caption)
+            return b;
+    return nullptr;
+}
+
+// From a click on a span button, queued behind whatever the window has to do, to the end of the
+// plot's first paint after it.
+class span_change_timer : public QObject {
+public:
+    explicit span_change_timer(const trend_window *trend)
+        : plot(const_cast<trend_plot *>(trend->plot())) {
+        plot->installEventFilter(this);
+    }
+    ~span_change_timer() override { plot->removeEventFilter(this); }
+
+    void click(QAbstractButton *button) {
+        clicked = false;
+        painted = false;
+        const auto connection =
+            connect(button, &QAbstractButton::clicked, this, [this] { clicked = true; });
+        clock.start();
+        QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+        while (!painted)
+            run_for(1);
+        disconnect(connection);
+    }
+    std::vector<double> ms;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint && clicked) {
+            clicked = false;
+            // Timed once the paint is done.
+            QTimer::singleShot(0, this, [this] {
+                ms.push_back(clock.nsecsElapsed() / 1e6);
+                painted = true;
+            });
+        }
+        return false;
+    }
+
+private:
+    trend_plot *plot;
+    QElapsedTimer clock;
+    bool clicked = false;
+    bool painted = false;
+};
+
+// What the trend window costs: CPU per record with it closed and open (span "全部", an hour of
+// readings held) at the instrument's rates and at line speed, in alternate rounds so that the
+// machine's drift weighs on both; and how soon a change of span shows at line speed.
+QStringList trend_rows(frmain &w, long &next, bool quick) {
+    fill_an_hour(w.trend_history());
+    trend_window *trend = open_trend(w);
+    if (!trend)
+        return {row_text("trend window", "not opened", "")};
+    span_button(trend, QStringLiteral("全部"))->click();
+    run_for(200);
+    trend->close();
+
+    const int rounds = quick ? 2 : 3;
+    const int seconds = quick ? 6 : 15;
+    QStringList rows;
+    for (const long rate : {8L, 30L, 606L}) {
+        std::vector<double> per_record[2], ratios;
+        for (int r = 0; r < rounds; ++r) {
+            double us[2] = {};
+            for (int k = 0; k < 2; ++k) {
+                const bool open = (k + r) % 2 == 1;
+                if (open)
+                    open_trend(w);
+                else
+                    trend->close();
+                run_for(300);
+                const long count = rate * seconds;
+                const qint64 before = cpu_us();
+                const pid_t writer = start_writer(next, count, 1000000 / rate);
+                wait_for(w, next + count - 1, 200);
+                reap(writer, 200);
+                wait_shown(w);
+                next += count;
+                us[open] = double(cpu_us() - before) / double(count);
+                per_record[open].push_back(us[open]);
+            }
+            ratios.push_back(us[1] / us[0]);
+        }
+        QString each;
+        for (double ratio : ratios)
+            each += QString::number(ratio, 'f', 2) + ' ';
+        rows << row_text(QString("CPU per record at %1/s, us, trend closed / open").arg(rate),
+                         QString("%1 / %2")
+                             .arg(median(per_record[0]), 0, 'f', 0)
+                             .arg(median(per_record[1]), 0, 'f', 0),
+                         "")
+             << row_text(QString("  open / closed, median (each round)"),
+                         QString("%1 (%2)").arg(median(ratios), 0, 'f', 2).arg(each.trimmed()),
+                         "<= 1.5");
+    }
+
+    // Span changes while records come at line speed.
+    open_trend(w);
+    run_for(300);
+    const long count = 606L * (quick ? 6 : 12);
+    const pid_t writer = start_writer(next, count, 1000000 / 606);
+    span_change_timer timer(trend);
+    const QString spans[] = {QStringLiteral("1 小时"),  QStringLiteral("全部"),
+                             QStringLiteral("10 分钟"), QStringLiteral("全部"),
+                             QStringLiteral("1 分钟"),  QStringLiteral("全部")};
+    for (int i = 0; waitpid(writer, nullptr, WNOHANG) != writer; ++i) {
+        run_for(400);
+        timer.click(span_button(trend, spans[i % 6]));
+    }
+    wait_for(w, next + count - 1, 200);
+    wait_shown(w);
+    next += count;
+    rows << row_text("span change to its frame at 606/s, ms median / max",
+                     QString("%1 / %2 (%3 changes)")
+                         .arg(median(timer.ms), 0, 'f', 1)
+                         .arg(*std::max_element(timer.ms.begin(), timer.ms.end()), 0, 'f', 1)
+                         .arg(timer.ms.size()),
+                     "<= 100");
+    trend->close();
+    return rows;
 }
 } // namespace
 
@@ -155,6 +342,7 @@ int main(int argc, char **argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication app(argc, argv);
     drop_style_sheet_noise();
+    handler_before = qInstallMessageHandler(drop_raise_notice);
     const bool quick = argc > 1 && QByteArray(argv[1]) == "--quick";
     signal(SIGCHLD, SIG_DFL);
 
@@ -184,6 +372,8 @@ int main(int argc, char **argv) {
                 QByteArray(54, '-').constData(), QByteArray(20, '-').constData(),
                 QByteArray(24, '-').constData());
     long next = 0;
+    // Measured first, with an hour of readings held and none of the rows below yet; printed last.
+    const QStringList trend = trend_rows(w, next, quick);
 
     // Throughput with the writer going flat out.
     const long burst = quick ? 50000 : 200000;
@@ -263,6 +453,8 @@ int main(int argc, char **argv) {
     w.Sleep(2000);
     row("CPU during a 2 s Sleep, % of it",
         QString::number(100.0 * (cpu_ms() - before) / 2000.0, 'f', 2), "<= 2");
+    for (const QString &line : trend)
+        std::printf("%s\n", qPrintable(line));
     w.serial_port->close();
     return 0;
 }

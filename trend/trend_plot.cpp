@@ -6,7 +6,6 @@
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QTime>
 
 #include <cmath>
 
@@ -126,8 +125,10 @@ void trend_plot::resizeEvent(QResizeEvent *) {
 }
 
 void trend_plot::changeEvent(QEvent *event) {
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        widths.clear();
         rebuild();
+    }
     QWidget::changeEvent(event);
 }
 
@@ -215,13 +216,23 @@ void trend_plot::read_columns(column_data &d, const span_columns &span) const {
     d.store_end = end;
 }
 
+// The labels are few and the same from frame to frame: measured once each.
+qreal trend_plot::text_width(const QString &text) const {
+    auto found = widths.constFind(text);
+    if (found != widths.constEnd())
+        return *found;
+    if (widths.size() > 256)
+        widths.clear();
+    const qreal width = QFontMetricsF(font()).horizontalAdvance(text);
+    widths.insert(text, width);
+    return width;
+}
+
 trend_plot::scene trend_plot::compute(qreal ratio, column_data &d) const {
     // The columns follow from the left margin, which the labels of the value axes set: a guess
     // from the frame before, and once more if the labels need another margin.
     const qreal guess =
-        now.area[0].left() > 0
-            ? now.area[0].left()
-            : QFontMetricsF(font()).horizontalAdvance(QStringLiteral("0000.00")) + 14;
+        now.area[0].left() > 0 ? now.area[0].left() : text_width(QStringLiteral("0000.00")) + 14;
     scene sc = compute(ratio, d, guess);
     if (sc.area[0].left() != guess)
         sc = compute(ratio, d, sc.area[0].left());
@@ -295,7 +306,7 @@ trend_plot::scene trend_plot::compute(qreal ratio, column_data &d, qreal label_g
             // Rounded to its decimals, so that -0.000 shows as 0.000.
             const double shown = std::round(t / axes[k].step) * axes[k].step + 0.0;
             labels[k] << qMakePair(shown, QString::number(shown, 'f', axes[k].decimals));
-            label_width = std::max(label_width, fm.horizontalAdvance(labels[k].last().second));
+            label_width = std::max(label_width, text_width(labels[k].last().second));
         }
     const qreal left = std::ceil(label_width * ratio + 14 * ratio) / ratio;
     for (int k = 0; k < 2; ++k) {
@@ -327,8 +338,8 @@ trend_plot::scene trend_plot::compute(qreal ratio, column_data &d, qreal label_g
     }
     const qint64 zone = zone_ms;
     const qint64 local_offset = wall_offset + zone;
-    const int most = std::max(
-        1, int(sc.area[0].width() / (fm.horizontalAdvance(QStringLiteral("00:00:00")) + 28)));
+    const int most =
+        std::max(1, int(sc.area[0].width() / (text_width(QStringLiteral("00:00:00")) + 28)));
     span_columns unlimited = span;
     unlimited.limit = LLONG_MAX;
     const qint64 from_ms = unlimited.start(0), to_ms = unlimited.start(columns);
@@ -336,9 +347,10 @@ trend_plot::scene trend_plot::compute(qreal ratio, column_data &d, qreal label_g
     for (qint64 local = (floor_div(from_ms + local_offset - 1, step) + 1) * step;
          local < to_ms + local_offset; local += step) {
         const int x = int(std::floor(double(local - local_offset - from_ms) / span.column_ms));
-        const QTime time =
-            QTime::fromMSecsSinceStartOfDay(int(local - floor_div(local, 86400000) * 86400000));
-        sc.time_ticks << tick{x, time.toString(QStringLiteral("hh:mm:ss"))};
+        // By hand: QTime::toString goes through the calendar, a good part of a frame.
+        const qint64 second = floor_div(local, 1000) - floor_div(local, 86'400'000) * 86'400;
+        sc.time_ticks << tick{x, QString::asprintf("%02d:%02d:%02d", int(second / 3600),
+                                                   int(second / 60 % 60), int(second % 60))};
     }
 
     // Per column the first, smallest, largest and last value, joined to the column before

@@ -4,6 +4,7 @@
 #include "trend/trend_store.h"
 
 #include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QVector>
 #include <QWidget>
@@ -107,6 +108,7 @@ private:
     scene compute(qreal ratio, column_data &data) const;
     scene compute(qreal ratio, column_data &data, qreal left) const;
     void read_columns(column_data &data, const span_columns &span) const;
+    qreal text_width(const QString &text) const;
     static void draw_layers(const scene &sc, QImage layers[2], const int from[2], const int to[2]);
     void paint(QPainter &painter, const scene &sc, const QImage layers[2],
                const QRegion &region) const;
@@ -117,6 +119,7 @@ private:
     column_data data;
     scene now;
     QImage layers[2];
+    mutable QHash<QString, qreal> widths;
     mutable qint64 zone_minute = LLONG_MIN;
     mutable qint64 zone_ms = 0;
 };

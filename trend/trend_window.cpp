@@ -12,11 +12,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -39,6 +41,20 @@ QString statistics_line(const QString &title, const trend_stats &s) {
         .arg(title, number_or_dash(s.min, 3), number_or_dash(s.max, 3), number_or_dash(s.mean, 3),
              number_or_dash(s.sd, 4));
 }
+
+// The statistics, two lines whose text changes with every reading: its size comes from the font
+// alone, so that a new text does not measure and lay out the window again each frame (which cost
+// more than drawing the plots).
+class statistics_label : public QLabel {
+public:
+    QSize sizeHint() const override {
+        const QFontMetrics metrics(font());
+        const QMargins m = contentsMargins();
+        return QSize(metrics.averageCharWidth() * 72 + m.left() + m.right(),
+                     2 * metrics.lineSpacing() + m.top() + m.bottom());
+    }
+    QSize minimumSizeHint() const override { return QSize(0, sizeHint().height()); }
+};
 } // namespace
 
 trend_window::trend_window(const trend_store &store, QWidget *parent)
@@ -92,9 +108,13 @@ trend_window::trend_window(const trend_store &store, QWidget *parent)
     connect(space, &QShortcut::activated, this, [this] { set_paused(!is_paused); });
 
     plot_widget = new trend_plot(store);
-    statistics = new QLabel;
+    statistics = new statistics_label;
     statistics->setObjectName(QStringLiteral("trend_statistics"));
     statistics->setTextFormat(Qt::PlainText);
+    statistics_timer = new QTimer(this);
+    statistics_timer->setSingleShot(true);
+    statistics_timer->setInterval(500);
+    connect(statistics_timer, &QTimer::timeout, this, &trend_window::update_statistics);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -125,7 +145,11 @@ void trend_window::refresh() {
     // While paused only readings dropped from the shown span change what is shown.
     if (is_paused && store.first_index() <= plot_widget->first_shown())
         return;
-    update_view();
+    show_plot();
+    // The statistics follow within half a second: laying out and drawing their text
+    // every frame would cost more than the plots.
+    if (!statistics_timer->isActive())
+        statistics_timer->start();
 }
 
 void trend_window::set_span(int index) {
@@ -144,10 +168,15 @@ void trend_window::set_paused(bool paused) {
 }
 
 void trend_window::update_view() {
+    show_plot();
+    statistics_timer->stop();
+    update_statistics();
+}
+
+void trend_window::show_plot() {
     changes_shown = store.changes();
     plot_widget->show_span(spans_ms[span_index],
                            is_paused ? std::optional<qint64>(paused_end_ms) : std::nullopt);
-    update_statistics();
 }
 
 void trend_window::update_statistics() {

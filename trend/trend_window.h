@@ -8,6 +8,7 @@ class QAction;
 class QButtonGroup;
 class QLabel;
 class QPushButton;
+class QTimer;
 class trend_plot;
 class trend_store;
 
@@ -41,6 +42,7 @@ protected:
 
 private:
     void update_view();
+    void show_plot();
     void update_statistics();
     // Write the readings [first, end), or the plots as a PNG: false if that failed (and then
     // nothing is left at path).
@@ -51,6 +53,7 @@ private:
     const trend_store &store;
     trend_plot *plot_widget;
     QLabel *statistics;
+    QTimer *statistics_timer;
     QButtonGroup *span_buttons;
     QPushButton *pause_button;
     QPushButton *export_button;
