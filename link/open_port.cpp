@@ -96,11 +96,13 @@ void frmain::port_error(QSerialPort::SerialPortError error) {
     watch->start(serial_port->portName());
 }
 
-// The watched port has been back for a second. A sequence started meanwhile ends first.
+// The watched port has been back for a second.
 bool frmain::reopen_lost_port() {
     if (line->port() != port_phase::waiting)
         return true;
-    if (line->sequence_running())
+    // What the device held when it went waits in the stream while the save dialog is open: a
+    // new session would drop it. A sequence ends first too.
+    if (line->sequence_running() || save_busy)
         return false;
     if (!open_port(false)) {
         if (watch->failure_to_tell())
