@@ -69,27 +69,25 @@ void line_state::update_controls(bool was_locked) {
 }
 
 void line_state::show_when_free(const QString &text) {
-    if (!due_boxes.contains(text))
-        due_boxes << text;
+    after_sequence(text, [this, text] { show_message(text, &open_box); });
     QTimer::singleShot(0, this, [this] { run_due(); });
 }
 
 void line_state::withdraw(const QString &text) {
-    due_boxes.removeAll(text);
+    due.remove(text);
     if (open_box && open_box->text() == text)
         open_box->done(QMessageBox::Ok);
 }
 
 void line_state::after_sequence(const QString &key, std::function<void()> action) {
-    due_after_sequence.insert(key, std::move(action));
+    due.insert(key, std::move(action));
 }
 
-// What came due during the sequence; what finds a new sequence running waits for its end.
+// What came due (during the sequence, or in the slot that raised a box); what finds a new
+// sequence running waits for its end.
 void line_state::run_due() {
-    while (!config_busy && !due_boxes.isEmpty())
-        show_message(due_boxes.takeFirst(), &open_box);
-    while (!config_busy && !due_after_sequence.isEmpty()) {
-        const std::function<void()> action = due_after_sequence.take(due_after_sequence.firstKey());
+    while (!config_busy && !due.isEmpty()) {
+        const std::function<void()> action = due.take(due.firstKey());
         action();
     }
 }

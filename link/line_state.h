@@ -78,8 +78,9 @@ private:
     bool &config_busy;
     port_phase phase = port_phase::closed;
     QVector<bool> enabled_before_lock;
-    QMap<QString, std::function<void()>> due_after_sequence;
-    QStringList due_boxes;
+    // What waits for the line to be free, once each: boxes under their text, other actions
+    // under their key.
+    QMap<QString, std::function<void()>> due;
     QPointer<QMessageBox> open_box;
 };
 
