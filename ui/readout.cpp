@@ -1,5 +1,7 @@
 #include "ui/readout.h"
 
+#include <QtWidgets/private/qlineedit_p.h>
+
 #include <QFontInfo>
 #include <QPainter>
 #include <QStyle>
@@ -73,8 +75,11 @@ void readout::forget_background() {
     behind = QPixmap();
     panel = QPixmap();
     panel_contents = QRect();
-    line_height = 0;      // the metrics too: the font or the screen may have changed
+    for (font_metrics &kept : metrics) // the metrics too: the font or the screen may have changed
+        kept.height = 0;
+    own_pixel_size = 0;
     layout.clearLayout(); // laid out again, in the font of the time, when next needed
+    drawn = nullptr;
     shown_area = QRect();
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
@@ -132,7 +137,7 @@ void readout::paintEvent(QPaintEvent *event) {
             // Painted within the region asked for only, which holds all that changed.
             p.setClipRect(text_clip, Qt::IntersectClip);
             p.setPen(palette().color(QPalette::Disabled, QPalette::Text));
-            layout.draw(&p, text_at, {}, text_clip);
+            drawn->draw(&p, text_at, {}, text_clip);
         }
     }
     if (own_text) {
@@ -141,6 +146,46 @@ void readout::paintEvent(QPaintEvent *event) {
     }
     QLineEdit::paintEvent(event);
     shown_area = QRect();
+}
+
+const QTextLayout *readout::line_edit_layout() const {
+    return static_cast<const QLineEditPrivate *>(QObjectPrivate::get(this))->control->textLayout();
+}
+
+void readout::measure(const QFont &text_font) {
+    font_metrics *m = nullptr;
+    for (font_metrics &kept : metrics)
+        if (kept.height != 0 && kept.font == text_font)
+            m = &kept;
+    if (!m) {
+        // Two fonts at most take turns: the widget's own, and the smaller one a wide text takes.
+        m = &metrics[next_metrics];
+        next_metrics = 1 - next_metrics;
+        const QFontMetrics font_metrics(text_font);
+        m->font = text_font;
+        m->height = font_metrics.height();
+        m->ascent = font_metrics.ascent();
+        // Antialiasing and hinting may add a pixel or two to the font's own bearings.
+        m->overhang =
+            qMax(0, -qMin(font_metrics.minLeftBearing(), font_metrics.minRightBearing())) + 2;
+    }
+    line_height = m->height;
+    line_ascent = m->ascent;
+    overhang = m->overhang;
+}
+
+void readout::lay_out_own(const QString &display, const QFont &text_font) {
+    layout.setText(display);
+    layout.setFont(text_font);
+    // Or the layout drops its glyphs when done, and shapes the text again to paint it.
+    layout.setCacheEnabled(true);
+    QTextOption text_option = layout.textOption();
+    text_option.setTextDirection(Qt::LeftToRight);
+    text_option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(text_option);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
 }
 
 QRect readout::contents() {
@@ -175,32 +220,30 @@ bool readout::lay_out_shown_text() {
         if ((c.unicode() < 0x20 && c.unicode() != 0x09) || c == QChar::LineSeparator ||
             c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter)
             c = QLatin1Char(' ');
-    if (layout.lineCount() == 0 || display != layout.text()) {
+    // The line edit has laid out its text already, in its own font: where that fits, it is
+    // drawn as it is, and where it does not, the smaller font is guessed from its width.
+    const QTextLayout *edit_layout = line_edit_layout();
+    const bool edit_layout_usable = edit_layout->lineCount() == 1 &&
+                                    edit_layout->text() == display && edit_layout->font() == font();
+    int edit_width_needed = 0;
+    if (edit_layout_usable) {
+        measure(font());
+        edit_width_needed = qRound(edit_layout->lineAt(0).naturalTextWidth()) + 1;
+        layout_fits = edit_width_needed <= width && line_height <= room.height();
+    }
+    if (edit_layout_usable && layout_fits) {
+        drawn = edit_layout;
+    } else if (drawn != &layout || display != layout.text()) {
         QFont font_now = font();
         int pixel_size = 0;
         for (;;) {
-            if (font_now != layout_font || line_height == 0) {
-                const QFontMetrics metrics(font_now);
-                line_height = metrics.height();
-                line_ascent = metrics.ascent();
-                // Antialiasing and hinting may add a pixel or two to the font's own bearings.
-                overhang = qMax(0, -qMin(metrics.minLeftBearing(), metrics.minRightBearing())) + 2;
-                layout_font = font_now;
-            }
-            layout.setText(display);
-            layout.setFont(font_now);
-            // Or the layout drops its glyphs when done, and shapes the text again to paint it.
-            layout.setCacheEnabled(true);
-            QTextOption text_option = layout.textOption();
-            text_option.setTextDirection(Qt::LeftToRight);
-            text_option.setFlags(QTextOption::IncludeTrailingSpaces);
-            layout.setTextOption(text_option);
-            layout.beginLayout();
-            layout.createLine();
-            layout.endLayout();
-
+            measure(font_now);
             // Fits across as the line edit measures it, and up and down with the whole line.
-            const int width_needed = qRound(layout.lineAt(0).naturalTextWidth()) + 1;
+            int width_needed = edit_width_needed;
+            if (pixel_size != 0 || !edit_layout_usable) {
+                lay_out_own(display, font_now);
+                width_needed = qRound(layout.lineAt(0).naturalTextWidth()) + 1;
+            }
             const bool fits = width_needed <= width && line_height <= room.height();
             if (pixel_size == 0)
                 layout_fits = fits;
@@ -210,16 +253,21 @@ bool readout::lay_out_shown_text() {
                 // A first guess from the ratios, then a pixel less until it fits.
                 const double ratio =
                     qMin(double(width) / width_needed, double(room.height()) / line_height);
-                pixel_size = QFontInfo(font_now).pixelSize();
-                pixel_size = qBound(1, int(std::floor(pixel_size * qMin(ratio, 1.0))),
-                                    qMax(1, pixel_size - 1));
+                if (own_pixel_size == 0)
+                    own_pixel_size = QFontInfo(font_now).pixelSize();
+                pixel_size = qBound(1, int(std::floor(own_pixel_size * qMin(ratio, 1.0))),
+                                    qMax(1, own_pixel_size - 1));
             } else {
                 --pixel_size;
             }
             font_now.setPixelSize(pixel_size);
         }
+        if (layout.text() != display || layout.font() != font_now)
+            lay_out_own(display, font_now); // it fitted in the widget's own font
+        drawn = &layout;
     }
-    const QTextLine line = layout.lineAt(0);
+    measure(drawn->font());
+    const QTextLine line = drawn->lineAt(0);
     const QRect line_rect(room.x() + horizontal_margin,
                           room.y() + (room.height() - line_height + 1) / 2,
                           room.width() - 2 * horizontal_margin, line_height);

@@ -44,6 +44,12 @@ private:
     // it in a way of its own (focus, a selection, right to left): then it is painted as any line
     // edit.
     bool lay_out_shown_text();
+    // The line edit's own layout of its text, in its own font.
+    const QTextLayout *line_edit_layout() const;
+    // Takes the metrics of the font the text is drawn in.
+    void measure(const QFont &text_font);
+    // Lays out display in text_font in the read-out's own layout.
+    void lay_out_own(const QString &display, const QFont &text_font);
     // Where the panel's text goes, from the style; kept until the size or the look changes.
     QRect contents();
     // Whether painter paints into the window's own pixels, where the pictures were taken.
@@ -56,16 +62,23 @@ private:
     QPixmap behind;
     QPixmap panel;
     QRect panel_contents;
-    // The font the text is laid out in, its line height and ascent, and how far its glyphs'
-    // pixels may reach beyond their advance, either side.
-    QFont layout_font;
+    // A font's line height and ascent, and how far its glyphs' pixels may reach beyond their
+    // advance, either side: those of the font the text is drawn in now, and the last two fonts'.
+    struct font_metrics {
+        QFont font;
+        int height = 0, ascent = 0, overhang = 0;
+    };
+    font_metrics metrics[2];
+    int next_metrics = 0;
     int line_height = 0;
     int line_ascent = 0;
     int overhang = 0;
+    int own_pixel_size = 0; // the widget's font's, in pixels, once needed
     // The text last laid out, where it goes and where its pixels may reach: text_area is null
     // where that is not known (then every change repaints the whole read-out).
-    QTextLayout layout;
-    bool layout_fits = true; // laid out in the widget's own font
+    QTextLayout layout; // a text too wide for the widget's own font, in a smaller one
+    const QTextLayout *drawn = nullptr; // the line edit's layout or that one
+    bool layout_fits = true;            // fits in the widget's own font
     QPoint text_at;
     QRect text_clip;
     QRect text_area;
