@@ -77,7 +77,7 @@ void readout::forget_background() {
     panel_contents = QRect();
     for (font_metrics &kept : metrics) // the metrics too: the font or the screen may have changed
         kept.height = 0;
-    own_pixel_size = 0;
+    widget_pixel_size = 0;
     layout.clearLayout(); // laid out again, in the font of the time, when next needed
     drawn = nullptr;
     shown_area = QRect();
@@ -152,26 +152,20 @@ const QTextLayout *readout::line_edit_layout() const {
     return static_cast<const QLineEditPrivate *>(QObjectPrivate::get(this))->control->textLayout();
 }
 
-void readout::measure(const QFont &text_font) {
-    font_metrics *m = nullptr;
+const readout::font_metrics &readout::metrics_of(const QFont &text_font) {
     for (font_metrics &kept : metrics)
         if (kept.height != 0 && kept.font == text_font)
-            m = &kept;
-    if (!m) {
-        // Two fonts at most take turns: the widget's own, and the smaller one a wide text takes.
-        m = &metrics[next_metrics];
-        next_metrics = 1 - next_metrics;
-        const QFontMetrics font_metrics(text_font);
-        m->font = text_font;
-        m->height = font_metrics.height();
-        m->ascent = font_metrics.ascent();
-        // Antialiasing and hinting may add a pixel or two to the font's own bearings.
-        m->overhang =
-            qMax(0, -qMin(font_metrics.minLeftBearing(), font_metrics.minRightBearing())) + 2;
-    }
-    line_height = m->height;
-    line_ascent = m->ascent;
-    overhang = m->overhang;
+            return kept;
+    // Two fonts at most take turns: the widget's own, and the smaller one a wide text takes.
+    font_metrics &m = metrics[next_metrics];
+    next_metrics = 1 - next_metrics;
+    const QFontMetrics measured(text_font);
+    m.font = text_font;
+    m.height = measured.height();
+    m.ascent = measured.ascent();
+    // Antialiasing and hinting may add a pixel or two to the font's own bearings.
+    m.overhang = qMax(0, -qMin(measured.minLeftBearing(), measured.minRightBearing())) + 2;
+    return m;
 }
 
 void readout::lay_out_own(const QString &display, const QFont &text_font) {
@@ -227,9 +221,8 @@ bool readout::lay_out_shown_text() {
                                     edit_layout->text() == display && edit_layout->font() == font();
     int edit_width_needed = 0;
     if (edit_layout_usable) {
-        measure(font());
         edit_width_needed = qRound(edit_layout->lineAt(0).naturalTextWidth()) + 1;
-        layout_fits = edit_width_needed <= width && line_height <= room.height();
+        layout_fits = edit_width_needed <= width && metrics_of(font()).height <= room.height();
     }
     if (edit_layout_usable && layout_fits) {
         drawn = edit_layout;
@@ -237,7 +230,7 @@ bool readout::lay_out_shown_text() {
         QFont font_now = font();
         int pixel_size = 0;
         for (;;) {
-            measure(font_now);
+            const int line_height = metrics_of(font_now).height;
             // Fits across as the line edit measures it, and up and down with the whole line.
             int width_needed = edit_width_needed;
             if (pixel_size != 0 || !edit_layout_usable) {
@@ -253,27 +246,26 @@ bool readout::lay_out_shown_text() {
                 // A first guess from the ratios, then a pixel less until it fits.
                 const double ratio =
                     qMin(double(width) / width_needed, double(room.height()) / line_height);
-                if (own_pixel_size == 0)
-                    own_pixel_size = QFontInfo(font_now).pixelSize();
-                pixel_size = qBound(1, int(std::floor(own_pixel_size * qMin(ratio, 1.0))),
-                                    qMax(1, own_pixel_size - 1));
+                if (widget_pixel_size == 0)
+                    widget_pixel_size = QFontInfo(font_now).pixelSize();
+                pixel_size = qBound(1, int(std::floor(widget_pixel_size * qMin(ratio, 1.0))),
+                                    qMax(1, widget_pixel_size - 1));
             } else {
                 --pixel_size;
             }
             font_now.setPixelSize(pixel_size);
         }
-        if (layout.text() != display || layout.font() != font_now)
-            lay_out_own(display, font_now); // it fitted in the widget's own font
-        drawn = &layout;
+        drawn = &layout; // laid out in the last font tried
     }
-    measure(drawn->font());
+    const font_metrics &drawn_metrics = metrics_of(drawn->font());
+    const int line_height = drawn_metrics.height, overhang = drawn_metrics.overhang;
     const QTextLine line = drawn->lineAt(0);
     const QRect line_rect(room.x() + horizontal_margin,
                           room.y() + (room.height() - line_height + 1) / 2,
                           room.width() - 2 * horizontal_margin, line_height);
     const int width_used = qRound(line.naturalTextWidth()) + 1;
     const int hscroll = (width_used - line_rect.width()) / 2;
-    text_at = line_rect.topLeft() - QPoint(hscroll, qRound(line.ascent()) - line_ascent);
+    text_at = line_rect.topLeft() - QPoint(hscroll, qRound(line.ascent()) - drawn_metrics.ascent);
     text_area = ink_within_advance(display) ? QRect(text_at.x() - overhang, room.y(),
                                                     width_used + 2 * overhang, room.height())
                                                   .intersected(room)

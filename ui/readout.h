@@ -46,8 +46,14 @@ private:
     bool lay_out_shown_text();
     // The line edit's own layout of its text, in its own font.
     const QTextLayout *line_edit_layout() const;
-    // Takes the metrics of the font the text is drawn in.
-    void measure(const QFont &text_font);
+    // A font's line height and ascent, and how far its glyphs' pixels may reach beyond their
+    // advance, either side.
+    struct font_metrics {
+        QFont font;
+        int height = 0, ascent = 0, overhang = 0;
+    };
+    // The metrics of a font, kept for the last two fonts asked for.
+    const font_metrics &metrics_of(const QFont &text_font);
     // Lays out display in text_font in the read-out's own layout.
     void lay_out_own(const QString &display, const QFont &text_font);
     // Where the panel's text goes, from the style; kept until the size or the look changes.
@@ -62,18 +68,9 @@ private:
     QPixmap behind;
     QPixmap panel;
     QRect panel_contents;
-    // A font's line height and ascent, and how far its glyphs' pixels may reach beyond their
-    // advance, either side: those of the font the text is drawn in now, and the last two fonts'.
-    struct font_metrics {
-        QFont font;
-        int height = 0, ascent = 0, overhang = 0;
-    };
     font_metrics metrics[2];
     int next_metrics = 0;
-    int line_height = 0;
-    int line_ascent = 0;
-    int overhang = 0;
-    int own_pixel_size = 0; // the widget's font's, in pixels, once needed
+    int widget_pixel_size = 0; // the widget's font's size in pixels, once needed
     // The text last laid out, where it goes and where its pixels may reach: text_area is null
     // where that is not known (then every change repaints the whole read-out).
     QTextLayout layout; // a text too wide for the widget's own font, in a smaller one
