@@ -40,22 +40,24 @@ def log(*args):
     print(*args, file=sys.stderr, flush=True)
 
 
-def cpu_seconds(pid):
+def cpu_seconds(pid, threads=None):
     # The scheduler's own run time of every thread, in nanoseconds: utime and stime are sampled
     # at the clock tick, too coarse for a few milliseconds of work spread over many wakeups.
-    total, seen = 0, False
+    # threads, where given, keeps each thread's last figure across calls: a thread that has ended
+    # (Qt's pool lets its idle threads go 30 s after start) still counts what it used, where the
+    # sum of the live ones would drop by it, as if the program had run backwards.
+    threads = {} if threads is None else threads
     try:
         for task in os.listdir(f"/proc/{pid}/task"):
             try:
                 with open(f"/proc/{pid}/task/{task}/schedstat") as f:
-                    total += int(f.read().split()[0])
-                    seen = True
+                    threads[task] = int(f.read().split()[0])
             except OSError:
                 pass
     except OSError:
         pass
-    if seen:
-        return total / 1e9
+    if threads:
+        return sum(threads.values()) / 1e9
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / TICK  # utime, stime
@@ -188,6 +190,7 @@ class Session:
 
     def __init__(self, kind, display):
         self.work = tempfile.mkdtemp(prefix="side-by-side-")
+        self.threads = {}  # each thread's run time when last read
         self.master, self.slave = pty.openpty()
         tty.setraw(self.slave)
         os.set_blocking(self.master, True)
@@ -256,10 +259,10 @@ class Session:
         """Waits until the program has read everything and its CPU stays flat for a second."""
         end = time.monotonic() + limit
         calm = 0
-        last = cpu_seconds(self.pid)
+        last = cpu_seconds(self.pid, self.threads)
         while time.monotonic() < end and calm < 2:
             time.sleep(0.5)
-            now = cpu_seconds(self.pid)
+            now = cpu_seconds(self.pid, self.threads)
             flat = now - last <= idle_rate * 0.5 + 1.5 / TICK
             calm = calm + 1 if flat and unread(self.slave) == 0 else 0
             last = now
@@ -271,14 +274,14 @@ class Session:
     def idle(self, span):
         self.quiet()
         self.rss_idle = rss_kb(self.pid)
-        c0, t0 = cpu_seconds(self.pid), time.monotonic()
+        c0, t0 = cpu_seconds(self.pid, self.threads), time.monotonic()
         time.sleep(span)
-        return (cpu_seconds(self.pid) - c0) / (time.monotonic() - t0)
+        return (cpu_seconds(self.pid, self.threads) - c0) / (time.monotonic() - t0)
 
     def send(self, count, rate, idle_rate, during=None):
         """Writes count records, one per write(), paced at rate (0: flat out). Returns CPU seconds
         above idle, the records' wall time, and the longest single write() in seconds."""
-        c0, t0 = cpu_seconds(self.pid), time.monotonic()
+        c0, t0 = cpu_seconds(self.pid, self.threads), time.monotonic()
         helper = during(self) if during else None
         longest = 0.0
         for i in range(count):
@@ -296,7 +299,7 @@ class Session:
         if not self.has_port_open():
             self.fail("closed the port while records came")
         elapsed = time.monotonic() - t0
-        used = cpu_seconds(self.pid) - c0 - idle_rate * elapsed
+        used = cpu_seconds(self.pid, self.threads) - c0 - idle_rate * elapsed
         self.rss_end = rss_kb(self.pid)
         return used, sent, longest
 
