@@ -197,6 +197,11 @@ void test_link::decoding() {
     for (QTextBlock a = f->staus_show->document()->begin(), b = fresh.begin(); a.isValid();
          a = a.next(), b = b.next())
         QCOMPARE(a.textDirection(), b.textDirection());
+    // Text that is not plain ASCII is shaped (Arabic comes out unjoined without it).
+    for (QTextBlock a = f->staus_show->document()->begin(); a.isValid(); a = a.next())
+        for (auto it = a.begin(); !it.atEnd(); ++it)
+            QVERIFY(plain_ascii_lines(it.fragment().text()) ||
+                    !(it.fragment().charFormat().fontStyleStrategy() & QFont::PreferNoShaping));
     // A read-out painted from its kept pictures shows what it shows when painted afresh.
     for (readout *r : {f->velocity_edit, f->temperature_edit}) {
         if (status.isEmpty())

@@ -236,6 +236,12 @@ void test_units::status_trim() {
     QCOMPARE(all_but_last_lines_length("a\nb\nc", 2), 2);
     QCOMPARE(all_but_last_lines_length("\nb", 2), 0);
     QCOMPARE(all_but_last_lines_length("a\nb", 5), 0);
+
+    // Records go in unshaped; anything else keeps its shaping.
+    QVERIFY(plain_ascii_lines("$ 1486.512 25.400\r\n\t~"));
+    QVERIFY(!plain_ascii_lines(QString::fromUtf8("\xe8\xae\xbe\xe7\xbd\xae\n")));
+    QVERIFY(!plain_ascii_lines(QString::fromUtf8("e\xcc\x81")));
+    QVERIFY(!plain_ascii_lines(QString(QChar(0x1b))));
 }
 
 void test_units::commands() {

@@ -60,6 +60,7 @@ private:
     void show_frame();
     void repaint_changes_alone();
     void state_direction(const QString &text);
+    void shape_only_where_needed(const QString &text);
 
     QWidget *window;
     readouts shown;

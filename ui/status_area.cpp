@@ -8,6 +8,14 @@ bool may_read_right_to_left(const QString &text) {
     return false;
 }
 
+bool plain_ascii_lines(const QString &text) {
+    for (const QChar c : text)
+        if ((c.unicode() < 0x20 || c.unicode() > 0x7e) && c != QLatin1Char('\n') &&
+            c != QLatin1Char('\r') && c != QLatin1Char('\t'))
+            return false;
+    return true;
+}
+
 int first_lines_length(const QString &text, int lines) {
     int at = 0;
     for (int n = 0; n < lines; ++n) {

@@ -29,4 +29,8 @@ int all_but_last_lines_length(const QString &text, int lines);
 // Whether text may hold letters of a right-to-left script; false only where it surely holds none.
 bool may_read_right_to_left(const QString &text);
 
+// Whether text is printable ASCII, tabs and line ends: what a record is made of, and what
+// shaping leaves as it is in the area's fonts.
+bool plain_ascii_lines(const QString &text);
+
 #endif
