@@ -287,7 +287,10 @@ void test_link::status_area_stays_bounded() {
         wait_for_frame(*w);
         QVERIFY(drawn_afresh(f->staus_show->verticalScrollBar()));
     }
+    // The bar is up while there are more lines than the area shows, and only then.
+    QVERIFY(f->staus_show->verticalScrollBar()->isVisible());
     f->staus_show->clear();
+    QVERIFY(!f->staus_show->verticalScrollBar()->isVisible());
     // A burst in one write: within a frame after it, the last record in the read-outs and
     // every echo in order, with the last in view.
     QByteArray burst;

@@ -1,7 +1,37 @@
 #include "ui/status_scroll_bar.h"
 
+#include <QEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QTextEdit>
+
+void status_scroll_bar::install(QTextEdit *area) {
+    auto *bar = new status_scroll_bar;
+    area->setVerticalScrollBar(bar);
+    // The area shows or hides its bars itself right after it sets their range; the scroll area's
+    // queued second pass only lays it out again, on every insert.
+    QObject::disconnect(bar, SIGNAL(rangeChanged(int, int)), area, SLOT(_q_showOrHideScrollBars()));
+    // Lines wrap at the area's width, so the horizontal bar never shows; as it may, it would be
+    // woken on every scroll.
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+QSize status_scroll_bar::sizeHint() const {
+    if (!hint.isValid())
+        hint = QScrollBar::sizeHint();
+    return hint;
+}
+
+void status_scroll_bar::changeEvent(QEvent *event) {
+    hint = QSize();
+    QScrollBar::changeEvent(event);
+}
+
+bool status_scroll_bar::event(QEvent *event) {
+    if (event->type() == QEvent::Polish || event->type() == QEvent::ScreenChangeInternal)
+        hint = QSize();
+    return QScrollBar::event(event);
+}
 
 status_scroll_bar::look status_scroll_bar::current_look() const {
     QStyleOptionSlider option;

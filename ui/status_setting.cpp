@@ -14,7 +14,7 @@ void frmain::status_setting() {
     QHBoxLayout *layout = new QHBoxLayout;
     staus_show->setFont(window_font("Times", 10));
     staus_show->setReadOnly(true);
-    staus_show->setVerticalScrollBar(new status_scroll_bar);
+    status_scroll_bar::install(staus_show);
     // Read-only: an undo stack would only keep a copy of every insert.
     staus_show->document()->setUndoRedoEnabled(false);
     layout->addWidget(staus_show, 0);
