@@ -12,8 +12,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -65,6 +67,7 @@ private slots:
     void readouts();
     void readout_pixels_data();
     void readout_pixels();
+    void status_area_pixels();
     void texts_whole_data();
     void texts_whole();
     void window_on_screen();
@@ -270,6 +273,41 @@ void test_window::readout_pixels() {
     r->repaint();
     r->forget_background();
     QVERIFY(drawn_afresh(r));
+}
+
+// The status area draws the lines in view itself, found from the end; they come out as Qt draws
+// them, at the end, part way up and far up, whole or in the strip a new line repaints.
+void test_window::status_area_pixels() {
+    app_window w;
+    QTextEdit *area = w->staus_show;
+    for (int i = 0; i < 300; ++i)
+        area->insertPlainText(QString("$ %1.512 25.400\n").arg(1400 + i));
+    area->insertPlainText(QString::fromUtf8("\xd9\x85\xd8\xb1\xd8\xad\xd8\xa8\xd8\xa7 1\n"));
+    QScrollBar *bar = area->verticalScrollBar();
+    QWidget *view = area->viewport();
+    const auto drawn = [view] {
+        QImage whole(view->size() * view->devicePixelRatioF(), QImage::Format_ARGB32);
+        whole.setDevicePixelRatio(view->devicePixelRatioF());
+        whole.fill(Qt::transparent);
+        QPainter painter(&whole);
+        view->render(&painter);
+        QImage strip = whole;
+        strip.fill(Qt::transparent);
+        QPainter strip_painter(&strip);
+        view->render(&strip_painter, QPoint(), QRegion(0, view->height() - 30, view->width(), 30));
+        return QList<QImage>{whole, strip};
+    };
+    for (int from_end : {0, 7, 1000, bar->maximum()}) {
+        bar->setValue(bar->maximum() - from_end);
+        const QList<QImage> own = drawn();
+        // An extra selection that selects nothing changes no pixel, and leaves the drawing to Qt.
+        QTextEdit::ExtraSelection nothing;
+        nothing.cursor = QTextCursor(area->document());
+        area->setExtraSelections({nothing});
+        const QList<QImage> by_qt = drawn();
+        area->setExtraSelections({});
+        QVERIFY(own == by_qt);
+    }
 }
 
 void test_window::texts_whole_data() {

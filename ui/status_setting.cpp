@@ -1,6 +1,7 @@
 #include "ui/fonts.h"
 #include "ui/frmain.h"
 #include "ui/status_scroll_bar.h"
+#include "ui/status_view.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,7 +11,7 @@
 void frmain::status_setting() {
     status_group = new QGroupBox;
     status_group->setTitle("状态显示区");
-    staus_show = new QTextEdit;
+    staus_show = new status_view;
     QHBoxLayout *layout = new QHBoxLayout;
     staus_show->setFont(window_font("Times", 10));
     staus_show->setReadOnly(true);
