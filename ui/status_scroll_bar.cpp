@@ -11,8 +11,8 @@ void status_scroll_bar::install(QTextEdit *area) {
     // The area shows or hides its bars itself right after it sets their range; the scroll area's
     // queued second pass only lays it out again, on every insert.
     QObject::disconnect(bar, SIGNAL(rangeChanged(int, int)), area, SLOT(_q_showOrHideScrollBars()));
-    // Lines wrap at the area's width, so the horizontal bar never shows; as it may, it would be
-    // woken on every scroll.
+    // Lines wrap at the area's width, so the horizontal bar never shows; left as needed, it was
+    // still woken by a timer on every scroll.
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
