@@ -41,8 +41,13 @@ int check_command(const seen_bytes &seen, int at, const QByteArray &text, QStrin
             *why = QString("'%1' missing at %2").arg(QString(text)).arg(at);
             return -1;
         }
+        // A byte held up longer than late_ms (17 ms has been seen) shortens the gap after it by
+        // as much as it lengthens the one before: the two pauses together must still be there.
         if (i > 0 &&
-            !apart(seen, at - 1, at, 20, QString("'%1' [%2]").arg(QString(text)).arg(i), why))
+            !apart(seen, at - 1, at, 20, QString("'%1' [%2]").arg(QString(text)).arg(i), why) &&
+            (at < 2 ||
+             !apart(seen, at - 2, at, 2 * 20,
+                    QString("'%1' [%2] with the pause before it").arg(QString(text)).arg(i), why)))
             return -1;
     }
     if (!apart(seen, first, at - 1, 20 * (text.size() - 1), "'" + text + "'", why))
