@@ -38,23 +38,13 @@ def count(kind, args, work):
     display = sbs.Display()
     session = sbs.Session(under_callgrind(kind, out), display)
     try:
-        time.sleep(3)
-        for i in range(args.warm):
-            os.write(session.master, sbs.record(i))
-            time.sleep(1 / 15)  # what callgrind keeps up with
-        time.sleep(3)
         def control(*flags):
             subprocess.run(["callgrind_control", *flags, str(session.pid)], capture_output=True,
                            check=True)
 
+        session.send(args.warm, 15, 0.0)  # 15 a second: what callgrind keeps up with
         control("-i", "on")
-        start = time.monotonic()
-        for i in range(args.records):
-            wait = start + i / args.rate - time.monotonic()
-            if wait > 0:
-                time.sleep(wait)
-            os.write(session.master, sbs.record(args.warm + i))
-        time.sleep(1)
+        session.send(args.records, args.rate, 0.0, first=args.warm)
         control("-i", "off")
         control("-d")  # dumps what was counted
         time.sleep(1)

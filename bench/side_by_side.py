@@ -278,9 +278,10 @@ class Session:
         time.sleep(span)
         return (cpu_seconds(self.pid, self.threads) - c0) / (time.monotonic() - t0)
 
-    def send(self, count, rate, idle_rate, during=None):
-        """Writes count records, one per write(), paced at rate (0: flat out). Returns CPU seconds
-        above idle, the records' wall time, and the longest single write() in seconds."""
+    def send(self, count, rate, idle_rate, during=None, first=0):
+        """Writes count records from record first on, one per write(), paced at rate (0: flat
+        out). Returns CPU seconds above idle, the records' wall time, and the longest single
+        write() in seconds."""
         c0, t0 = cpu_seconds(self.pid, self.threads), time.monotonic()
         helper = during(self) if during else None
         longest = 0.0
@@ -290,7 +291,7 @@ class Session:
                 if wait > 0:
                     time.sleep(wait)
             w0 = time.monotonic()
-            os.write(self.master, record(i))
+            os.write(self.master, record(first + i))
             longest = max(longest, time.monotonic() - w0)
         sent = time.monotonic() - t0
         self.quiet(idle_rate=idle_rate)
