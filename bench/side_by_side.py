@@ -12,7 +12,8 @@ start and when they end (an error box that the peer or Orvane put up makes the r
 log says so); a screenshot of the display at the end of each round is kept in build/side-by-side/.
 
 bench/side_by_side.py [--quick] [--reps N] [--span S] [--rates 8,30,606,0] [--no-peer]
-                      [--orvane LABEL=PATH ...]   (builds of Orvane side by side, each against CuteCom)
+                      [--orvane LABEL=PATH ...]   (builds of Orvane side by side, each against CuteCom,
+                                                   or with --no-peer against the last one named)
 bench/side_by_side.py --profile DIR [--span S] [--rates 606,30] [--orvane LABEL=PATH]   (perf profile)
 """
 import argparse
@@ -385,10 +386,13 @@ def measure(args):
 
 
 def print_table(kinds, results, args):
-    peer = kinds[-1] is CuteCom
-    ours = [k.label for k in kinds if k is not CuteCom]
+    # Each build against CuteCom; without the peer, each against the last build named, so that one
+    # build named twice shows how far rounds of the same program stray from 1.
+    ref = kinds[-1].label
+    peer = len(kinds) > 1
+    ours = [k.label for k in kinds[:-1]]
     head = ["measure", *[k.label for k in kinds]] + (
-        [f"{o} / CuteCom, median (each round)" for o in ours] if peer else [])
+        [f"{o} / {ref}, median (each round)" for o in ours] if peer else [])
     rows = []
 
     def pick(label, rate, key):
@@ -397,7 +401,7 @@ def print_table(kinds, results, args):
     def ratio(label, rate, key):
         # Within each round (the two programs ran side by side there), then the median; a round
         # either program had void shows as "void".
-        pairs = zip(results[label].get(rate, []), results["CuteCom"].get(rate, []))
+        pairs = zip(results[label].get(rate, []), results[ref].get(rate, []))
         rounds = [a[key] / b[key] if a and b and b[key] else None for a, b in pairs]
         kept = [r for r in rounds if r is not None]
         if not kept:
@@ -428,7 +432,7 @@ def print_table(kinds, results, args):
     every = lambda label, key: [r[key] for rs in results[label].values() for r in rs if r]
     rows.append(["resident MB at idle after start",
                  *[span_of([v / 1024 for v in every(k.label, "rss")]) for k in kinds]] +
-                ([ratio_of(every, o, "rss") for o in ours] if peer else []))
+                ([ratio_of(every, o, ref, "rss") for o in ours] if peer else []))
     if 0 in args.rates:
         rows.append(["resident growth over the flood, bytes per record",
                      *[span_of(pick(k.label, 0, "growth")) for k in kinds], *dash])
@@ -442,8 +446,8 @@ def print_table(kinds, results, args):
         print(line(r))
 
 
-def ratio_of(every, label, key):
-    ours, theirs = every(label, key), every("CuteCom", key)
+def ratio_of(every, label, ref, key):
+    ours, theirs = every(label, key), every(ref, key)
     return f"{statistics.mean(ours) / statistics.mean(theirs):.1f}" if ours and theirs else "-"
 
 
