@@ -74,8 +74,7 @@ def main():
         if not shutil.which(tool):
             raise SystemExit(f"needs {tool} (apt-get install valgrind xvfb xdotool cutecom)")
     work = tempfile.mkdtemp(prefix="instructions-")
-    kinds = [type(label, (sbs.Orvane,), dict(label=label, path=os.path.abspath(path)))
-             for label, path in (build.split("=", 1) for build in args.builds)]
+    kinds = [sbs.orvane_build(build) for build in args.builds]
     first = None
     for kind in kinds + [sbs.CuteCom] * args.peer:
         label = kind.label

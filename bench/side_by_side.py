@@ -159,6 +159,12 @@ class Orvane(Program):
         xdo("mousemove", "--window", win, "102", "212", "click", "1")
 
 
+def orvane_build(spec):
+    """An Orvane executable given as LABEL=PATH."""
+    label, path = spec.split("=", 1)
+    return type(label, (Orvane,), dict(label=label, path=os.path.abspath(path)))
+
+
 class CuteCom(Program):
     label = "CuteCom"
     window = "CuteCom"
@@ -504,8 +510,7 @@ def main():
     args.idle = args.idle or args.span / 2
     args.rates = [int(r) for r in (args.rates or ("606,30" if args.profile else
                                                     ",".join(map(str, (*RATES, 0))))).split(",")]
-    args.orvane = [type(label, (Orvane,), dict(label=label, path=os.path.abspath(path)))
-                   for label, path in (o.split("=", 1) for o in args.orvane or [])] or [Orvane]
+    args.orvane = [orvane_build(o) for o in args.orvane or []] or [Orvane]
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     profile(args) if args.profile else measure(args)
 
