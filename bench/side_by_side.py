@@ -395,10 +395,10 @@ def print_table(kinds, results, args):
     # Each build against CuteCom; without the peer, each against the last build named, so that one
     # build named twice shows how far rounds of the same program stray from 1.
     ref = kinds[-1].label
-    peer = len(kinds) > 1
+    compared = len(kinds) > 1
     ours = [k.label for k in kinds[:-1]]
     head = ["measure", *[k.label for k in kinds]] + (
-        [f"{o} / {ref}, median (each round)" for o in ours] if peer else [])
+        [f"{o} / {ref}, median (each round)" for o in ours] if compared else [])
     rows = []
 
     def pick(label, rate, key):
@@ -416,7 +416,7 @@ def print_table(kinds, results, args):
         return f"{statistics.median(kept):.2f}" + (f" ({each})" if len(rounds) > 1 else "")
 
     def ratios(rate, key):
-        return [ratio(o, rate, key) for o in ours] if peer else []
+        return [ratio(o, rate, key) for o in ours] if compared else []
 
     for rate in (r for r in args.rates if r):
         name = f"{rate} records/s, ms of CPU per record"
@@ -438,7 +438,7 @@ def print_table(kinds, results, args):
     every = lambda label, key: [r[key] for rs in results[label].values() for r in rs if r]
     rows.append(["resident MB at idle after start",
                  *[span_of([v / 1024 for v in every(k.label, "rss")]) for k in kinds]] +
-                ([ratio_of(every, o, ref, "rss") for o in ours] if peer else []))
+                ([ratio_of(every, o, ref, "rss") for o in ours] if compared else []))
     if 0 in args.rates:
         rows.append(["resident growth over the flood, bytes per record",
                      *[span_of(pick(k.label, 0, "growth")) for k in kinds], *dash])
